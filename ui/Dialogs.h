@@ -1,0 +1,38 @@
+#pragma once
+#include <optional>
+
+#include <QString>
+
+#include "model/Colour.h"
+
+class QWidget;
+
+// The settings of a file dialog as the window stores them. Title empty means the
+// platform's default title.
+struct FileDialogSettings {
+    QString title;
+    QString filterLabel;    // e.g. "Data Exchange Format(*.DXF)"
+    QString filterPattern;  // e.g. "*.DXF"
+    QString defaultExtension;
+    QString fileName;
+    bool overwritePrompt = false;
+};
+
+// Every modal dialog the windows open goes through here, so tests can answer them.
+class Dialogs {
+public:
+    enum class Icon { None, Critical };
+
+    virtual ~Dialogs() = default;
+    // The chosen file name, or nothing when cancelled.
+    virtual std::optional<QString> openFileName(QWidget* parent, const FileDialogSettings& settings) = 0;
+    virtual std::optional<QString> saveFileName(QWidget* parent, const FileDialogSettings& settings) = 0;
+    // The chosen plain colour, or nothing when cancelled.
+    virtual std::optional<ColourValue> chooseColour(QWidget* parent, ColourValue initial) = 0;
+    // A message box with one OK button.
+    virtual void message(QWidget* parent, const QString& title, const QString& text, Icon icon) = 0;
+};
+
+// The real dialogs, used unless a test installs its own with SetDialogs.
+Dialogs& CurrentDialogs();
+void SetDialogs(Dialogs* dialogs);  // nullptr restores the real ones
