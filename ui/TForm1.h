@@ -3,7 +3,6 @@
 
 #include "model/Colour.h"
 #include "model/EditorState.h"
-#include "paint/DrawingColour.h"
 #include "paint/ShiftState.h"
 #include "ui/Dialogs.h"
 
@@ -61,7 +60,6 @@ public:
     FileDialogSettings SaveDialog1;
     FileDialogSettings OpenDialog1;
     ColourValue ColorDialog1Colour = kBlack;  // the colour dialog's own colour
-    NudgePosition UpDown2Position;
 
     ColourValue drawingColour() const;
     void setDrawingColour(ColourValue colour);  // repaints Shape1 at once
@@ -88,7 +86,7 @@ public:
     void Image1MouseUp(Qt::MouseButton button, ShiftState shift, int x, int y);
     void Image1MouseMove(ShiftState shift, int x, int y);
     void Button1Click();
-    void UpDown2Click(bool up);
+    void UpDown2Click(bool up);  // only for clicks that moved UpDown2's hidden position
     // key: the virtual-key code the window gives (107 keypad plus, 109 keypad minus,
     // 191 the slash and question-mark key); shift: the keys and buttons held.
     void FormKeyDown(int key, ShiftState shift);
