@@ -1,0 +1,53 @@
+# Installs the program with its desktop entry, icons and AppStream metainfo, and packs
+# them into a Debian package with CPack. Only the "desktop" component is installed or
+# packed, so tests and benchmarks never reach the package.
+if(NOT TARGET relief_foundry)
+  return()
+endif()
+
+include(GNUInstallDirs)
+
+set(RF_APP_ID org.relieffoundry.ReliefFoundry)
+set(RF_ROOT ${CMAKE_CURRENT_LIST_DIR}/..)
+
+install(TARGETS relief_foundry
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT desktop)
+install(FILES ${RF_ROOT}/packaging/${RF_APP_ID}.desktop
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT desktop)
+install(FILES ${RF_ROOT}/packaging/${RF_APP_ID}.metainfo.xml
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT desktop)
+
+# Icon themes look icons up by the desktop entry's Icon name, so every file takes the
+# program's id as its name.
+foreach(size 16 32 48 64 128 256)
+  install(FILES ${RF_ROOT}/resources/icons/relief-foundry-${size}.png
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+    RENAME ${RF_APP_ID}.png COMPONENT desktop)
+endforeach()
+install(FILES ${RF_ROOT}/resources/icons/relief-foundry.svg
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+  RENAME ${RF_APP_ID}.svg COMPONENT desktop)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME relief-foundry)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Quennick (VORTALQUENCH)")
+set(CPACK_PACKAGE_CONTACT "Quennick <quennick@relieffoundry.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "height map editor with DXF terrain mesh export")
+# Debian wants the long description in lines of under 80 columns.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+  "Relief_Foundry paints on a picture whose brightness stands for height,"
+  "black the lowest ground and white the highest, with a pencil, an eraser"
+  "and a blur brush. It loads and saves BMP files and exports the picture as"
+  "a DXF mesh, one 3DFACE per grid cell, for import into a 3D modelling"
+  "package as terrain.")
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# <name>_<version>_<arch>.deb, the architecture taken from dpkg.
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# The library dependencies come from the binary itself, so they follow whatever Qt and
+# C library it was linked against.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};desktop;/")
+include(CPack)
