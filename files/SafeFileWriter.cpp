@@ -1,0 +1,217 @@
+#include "files/SafeFileWriter.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Large enough that a 17 MB mesh costs a handful of system calls.
+constexpr std::size_t kBufferSize = std::size_t{1} << 20;
+
+[[noreturn]] void Fail(FileWriteError::Stage stage, int errorCode)
+{
+    throw FileWriteError{stage, errorCode};
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+// Replacing a symbolic link by rename would cut the link instead of updating the file
+// it names, so a link that resolves is followed to its file.
+std::string ResolveLink(const std::string& target)
+{
+    struct stat info;
+    if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+        return target;
+    char resolved[PATH_MAX];
+    if (::realpath(target.c_str(), resolved) == nullptr)
+        return target;
+    return resolved;
+}
+
+// The permissions of a newly created file: what open(2) would give with mode 0666.
+mode_t NewFileMode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// Whether an existing target may be replaced, decided before anything is written. A
+// directory fails with EISDIR; a file that may not be opened for writing with the error
+// that opening gives (EACCES, EROFS, ...). The open does not truncate, and O_NONBLOCK keeps
+// it from waiting on a pipe. Returns the permissions the new file should get.
+mode_t CheckTarget(const std::string& target)
+{
+    struct stat info;
+    if (::stat(target.c_str(), &info) != 0) {
+        if (errno == ENOENT)
+            return NewFileMode();
+        Fail(FileWriteError::Stage::Create, errno);
+    }
+    if (S_ISDIR(info.st_mode))
+        Fail(FileWriteError::Stage::Create, EISDIR);
+    const int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        Fail(FileWriteError::Stage::Create, errno);
+    ::close(fd);
+    return info.st_mode & 07777;
+}
+
+// Writes every byte; returns 0, or the errno of the write that failed.
+int WriteFully(FileOps& ops, int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ops.write(fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0)
+            return errno;
+        // A write that takes nothing without an error means the device is full.
+        if (written == 0)
+            return ENOSPC;
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return 0;
+}
+
+} // namespace
+
+int FileOps::createTemp(std::string& pathTemplate)
+{
+    return ::mkostemp(pathTemplate.data(), O_CLOEXEC);
+}
+
+ssize_t FileOps::write(int fd, const void* data, std::size_t size)
+{
+    return ::write(fd, data, size);
+}
+
+int FileOps::close(int fd)
+{
+    return ::close(fd);
+}
+
+int FileOps::rename(const std::string& from, const std::string& to)
+{
+    return ::rename(from.c_str(), to.c_str());
+}
+
+int FileOps::unlink(const std::string& path)
+{
+    return ::unlink(path.c_str());
+}
+
+FileOps& SystemFileOps()
+{
+    static FileOps ops;
+    return ops;
+}
+
+SafeFileWriter::SafeFileWriter(std::string target, FileOps& ops)
+    : target_(ResolveLink(target)), ops_(ops)
+{
+    const mode_t mode = CheckTarget(target_);
+    // A short hidden name, so a target name near the length limit still leaves room.
+    std::string pathTemplate = FolderOf(target_) + "/.relief-XXXXXX";
+    const int fd = ops_.createTemp(pathTemplate);
+    if (fd < 0)
+        Fail(FileWriteError::Stage::Create, errno);
+    fd_ = fd;
+    tempPath_ = std::move(pathTemplate);
+    // mkstemp makes the file private (0600); the user expects the old file's permissions.
+    if (::fchmod(fd_, mode) != 0) {
+        const int error = errno;
+        discard();
+        Fail(FileWriteError::Stage::Create, error);
+    }
+    buffer_.resize(kBufferSize);
+}
+
+SafeFileWriter::~SafeFileWriter()
+{
+    if (!committed_)
+        discard();
+}
+
+void SafeFileWriter::write(std::string_view bytes)
+{
+    if (fd_ < 0)
+        Fail(FileWriteError::Stage::Write, EBADF);
+    if (bytes.size() <= buffer_.size() - used_) {
+        std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+        used_ += bytes.size();
+        return;
+    }
+    flush();
+    if (bytes.size() >= buffer_.size()) {
+        // Too big to gain from copying: straight to the file.
+        if (const int error = WriteFully(ops_, fd_, bytes.data(), bytes.size())) {
+            discard();
+            Fail(FileWriteError::Stage::Write, error);
+        }
+        return;
+    }
+    std::memcpy(buffer_.data(), bytes.data(), bytes.size());
+    used_ = bytes.size();
+}
+
+void SafeFileWriter::commit()
+{
+    if (fd_ < 0)
+        Fail(FileWriteError::Stage::Close, EBADF);
+    flush();
+    const int fd = fd_;
+    fd_ = -1;
+    if (ops_.close(fd) != 0) {
+        const int error = errno;
+        discard();
+        Fail(FileWriteError::Stage::Close, error);
+    }
+    if (ops_.rename(tempPath_, target_) != 0) {
+        const int error = errno;
+        discard();
+        Fail(FileWriteError::Stage::Close, error);
+    }
+    committed_ = true;
+}
+
+void SafeFileWriter::flush()
+{
+    const std::size_t size = used_;
+    used_ = 0;
+    // The temporary file goes at the first failure, so nothing half-written is left
+    // beside the target.
+    if (const int error = WriteFully(ops_, fd_, buffer_.data(), size)) {
+        discard();
+        Fail(FileWriteError::Stage::Write, error);
+    }
+}
+
+void SafeFileWriter::discard() noexcept
+{
+    const int savedErrno = errno;
+    if (fd_ >= 0) {
+        ops_.close(fd_);
+        fd_ = -1;
+    }
+    if (!tempPath_.empty()) {
+        ops_.unlink(tempPath_);
+        tempPath_.clear();
+    }
+    used_ = 0;
+    errno = savedErrno;
+}

@@ -1,0 +1,74 @@
+#include "model/EditorState.h"
+
+#include <limits>
+
+#include "model/ImageSurface.h"
+
+namespace {
+
+constexpr std::int32_t kLargestGridSize = 300;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+} // namespace
+
+void InitDefaults(EditorState& state)
+{
+    state.Drawing = false;
+    state.CurrentTool = kPencil;
+    state.NibSize = 10;
+    state.ExportBlackPlanes = true;
+    state.ExportWhitePlanes = true;
+}
+
+void ResetGrid(EditorState& state, const ImageSurface& image)
+{
+    state.GridSize = 50;
+    state.ImageWidth = image.width();
+    state.ImageHeight = image.height();
+    state.HeightGrid.clear();
+    RecomputeSteps(state);
+    state.Drawing = false;
+}
+
+void RecomputeSteps(EditorState& state)
+{
+    // Both operands convert to double exactly, so one division gives the double nearest
+    // to the exact quotient. A grid size of 0 (an empty box) gives infinite steps, which
+    // nothing uses: every loop over the grid runs zero times then.
+    state.StepX = static_cast<double>(state.ImageWidth) / static_cast<double>(state.GridSize);
+    state.StepY = static_cast<double>(state.ImageHeight) / static_cast<double>(state.GridSize);
+}
+
+std::int32_t ReadNumberBox(std::string_view text)
+{
+    std::size_t pos = 0;
+    while (pos < text.size() && IsBlank(text[pos]))
+        ++pos;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    // Accumulate the magnitude in 64 bits and stop growing it past the 32-bit range, so a
+    // long run of digits saturates instead of overflowing.
+    constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+    std::int64_t magnitude = 0;
+    for (; pos < text.size() && IsDigit(text[pos]); ++pos) {
+        magnitude = magnitude * 10 + (text[pos] - '0');
+        if (magnitude > kLimit)
+            magnitude = kLimit;
+    }
+    if (negative)
+        return static_cast<std::int32_t>(-magnitude);
+    return static_cast<std::int32_t>(std::min<std::int64_t>(magnitude, kLimit - 1));
+}
+
+void ApplyGridSizeText(EditorState& state, std::string_view text)
+{
+    state.GridSize = ReadNumberBox(text);
+    if (state.GridSize > kLargestGridSize)
+        state.GridSize = kLargestGridSize;
+    RecomputeSteps(state);
+}
