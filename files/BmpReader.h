@@ -1,0 +1,13 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "model/Picture.h"
+
+// Reads a whole BMP file from memory into a bitmap picture whose kept encoding is the
+// file itself (moved in, never copied). A zero-length file gives the empty picture
+// with no kept encoding. Throws EditorError "Stream read error" (too short for its
+// headers), "Bitmap image is too large" or "Bitmap image is not valid"; nothing is
+// allocated for the pixels before every header check has passed. A plane count other
+// than 1 loads, with pixelsUnusable set.
+Picture ReadBmp(std::vector<std::uint8_t> file);

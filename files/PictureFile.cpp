@@ -1,0 +1,135 @@
+#include "files/PictureFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "files/BmpReader.h"
+#include "files/BmpWriter.h"
+#include "files/IconReader.h"
+#include "files/MetafileReader.h"
+#include "model/EditorError.h"
+#include "model/ImageSurface.h"
+
+namespace {
+
+using Reader = Picture (*)(std::vector<std::uint8_t>);
+
+struct PictureFileKind {
+    const char* extension;
+    Reader read;
+};
+
+// Tried in this order; the extension must match exactly after lower-casing.
+constexpr PictureFileKind kKinds[] = {
+    {"bmp", ReadBmp},
+    {"ico", ReadIcon},
+    {"emf", ReadMetafile},
+    {"wmf", ReadMetafile},
+};
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// The whole file in one vector of exactly its size, so that a picture can keep it
+// without a second copy.
+std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName)
+{
+    const FileDescriptor file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat status {};
+    // A folder or device opens on this platform but is no picture file.
+    if (file.get() < 0 || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
+        throw EditorError("Cannot open file " + fileName);
+
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(status.st_size));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::read(file.get(), bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            throw EditorError("Stream read error");
+        if (got == 0)
+            break;  // the file shrank while it was read: take what is there
+        done += static_cast<std::size_t>(got);
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
+void WriteKeptEncoding(SafeFileWriter& writer, const Picture& picture)
+{
+    const std::size_t encodingLength = picture.sourceFile.size() - kBmpFileHeaderSize;
+    const auto header = BmpFileHeader(encodingLength, picture.keptPixelOffset);
+    writer.write(header.data(), header.size());
+    writer.write(picture.sourceFile.data() + kBmpFileHeaderSize, encodingLength);
+}
+
+bool HasKeptEncoding(const Picture& picture)
+{
+    return picture.encodingKept && picture.sourceFile.size() >= kBmpFileHeaderSize;
+}
+
+}  // namespace
+
+std::string PictureExtension(std::string_view fileName)
+{
+    const std::size_t mark = fileName.find_last_of(".\\:/");
+    if (mark == std::string_view::npos || fileName[mark] != '.')
+        return {};
+    std::string extension(fileName.substr(mark + 1));
+    for (char& c : extension)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return extension;
+}
+
+Picture LoadPictureFile(const std::string& fileName)
+{
+    const std::string extension = PictureExtension(fileName);
+    for (const PictureFileKind& kind : kKinds)
+        if (extension == kind.extension)
+            return kind.read(ReadWholeFile(fileName));
+    throw EditorError("Unknown picture file extension (." + extension + ")");
+}
+
+void SavePictureFile(ImageSurface& image, const std::string& fileName, FileOps& ops)
+{
+    const Picture& picture = image.picture();
+    const bool freshEncoding = picture.kind == PictureKind::Bitmap && !picture.isEmpty() && !HasKeptEncoding(picture);
+    if (freshEncoding && picture.pixelsUnusable)
+        throw EditorError("Bitmap image is not valid");
+    try {
+        SafeFileWriter writer(fileName, ops);
+        if (picture.kind != PictureKind::Bitmap) {
+            writer.write(picture.sourceFile.data(), picture.sourceFile.size());
+        } else if (freshEncoding) {
+            std::vector<std::uint8_t> file = EncodeBmp24(picture);
+            writer.write(file.data(), file.size());
+            writer.commit();
+            image.keepEncoding(std::move(file), kBmp24PixelOffset);
+            return;
+        } else if (!picture.isEmpty()) {
+            WriteKeptEncoding(writer, picture);
+        }
+        writer.commit();
+    } catch (const FileWriteError& error) {
+        if (error.stage == FileWriteError::Stage::Create)
+            throw EditorError("Cannot create file " + fileName);
+        throw EditorError("Stream write error");
+    }
+}
