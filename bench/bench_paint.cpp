@@ -1,0 +1,122 @@
+// Painting speed: the whole-picture blur at the finest grid on a large picture, one
+// brush step at the largest nib, and a long stroke on a picture of the start-up size.
+// Prints figures; asserts nothing.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include "model/EditorState.h"
+#include "model/ImageSurface.h"
+#include "paint/BlurImage.h"
+#include "paint/BrushStep.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+Picture GradientPicture(int width, int height)
+{
+    Picture picture;
+    picture.width = width;
+    picture.height = height;
+    picture.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            picture.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                           static_cast<std::size_t>(x)] =
+                StoredPixel(MakeColour(x & 0xFF, y & 0xFF, (x + y) & 0xFF));
+    return picture;
+}
+
+// Best and median of `runs` timings of `work` in milliseconds; `prepare` runs untimed first.
+void Report(const char* what, int runs, const std::function<void()>& prepare,
+            const std::function<void()>& work, double goalMs)
+{
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        prepare();
+        const auto start = Clock::now();
+        work();
+        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("%-48s best %9.4f ms  median %9.4f ms  (goal < %g ms)\n", what, times.front(),
+                times[times.size() / 2], goalMs);
+}
+
+void BenchBlur()
+{
+    const Picture original = GradientPicture(4096, 4096);
+    EditorState state;
+    state.GridSize = 300;
+    state.ImageWidth = state.ImageHeight = 4096;
+    state.StepX = state.StepY = 4096.0 / 300;
+    ImageSurface surface;
+    Report("BlurImage, grid 300, 4096 x 4096", 7, [&] { surface.putPicture(original); },
+           [&] { BlurImage(state, surface); }, 50);
+}
+
+void BenchOneStep()
+{
+    ImageSurface surface;
+    surface.putPicture(GradientPicture(320, 200));
+    Rect repaint;  // what a display would be asked to redraw
+    surface.setChangeListener([&](const Rect& changed) { repaint = changed; });
+    EditorState state;
+    state.Drawing = true;
+    state.NibSize = 100;
+    constexpr int kSteps = 1000;
+    for (std::uint8_t tool : {kPencil, kBlurBrush}) {
+        state.CurrentTool = tool;
+        std::vector<double> perStep;
+        for (int run = 0; run < 7; ++run) {
+            const auto start = Clock::now();
+            for (int k = 0; k < kSteps; ++k)
+                PaintStep(state, surface, kMaroon, kLeftButton, (k * 37) % 320, (k * 53) % 200);
+            perStep.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count() / kSteps);
+        }
+        std::sort(perStep.begin(), perStep.end());
+        std::printf("%-48s best %9.4f ms  median %9.4f ms  (goal < 0.2 ms)\n",
+                    tool == kPencil ? "one step, nib 100, pencil, with repaint rect"
+                                    : "one step, nib 100, blur brush, with repaint rect",
+                    perStep.front(), perStep[perStep.size() / 2]);
+    }
+    if (repaint.isEmpty())
+        std::printf("(no repaint rectangle reported)\n");
+}
+
+void BenchStroke()
+{
+    const Picture original = GradientPicture(320, 200);
+    ImageSurface surface;
+    int repaints = 0;
+    EditorState state;
+    state.Drawing = true;
+    state.NibSize = 10;
+    Report("stroke of 10,000 moves, nib 10, 320 x 200", 7,
+           [&] {
+               surface.setChangeListener(nullptr);
+               surface.putPicture(original);
+               repaints = 0;
+               surface.setChangeListener([&](const Rect&) { ++repaints; });
+           },
+           [&] {
+               for (int k = 0; k < 10000; ++k) {
+                   state.CurrentTool = static_cast<std::uint8_t>(1 + k / 3334);
+                   PaintStep(state, surface, kMaroon, kLeftButton, (k * 7) % 340 - 10, (k * 3) % 220 - 10);
+               }
+           },
+           100);
+    std::printf("(%d repaint rectangles reported by the last stroke)\n", repaints);
+}
+
+} // namespace
+
+int main()
+{
+    BenchBlur();
+    BenchOneStep();
+    BenchStroke();
+}
