@@ -15,6 +15,7 @@ class ImageView;
 class UpDown;
 class SpeedButton;
 class ColourStrip;
+class KeyPreview;
 
 // The main window. Members follow the window's own names; handlers are plain member
 // functions connected to the controls' signals by the constructor.
@@ -95,6 +96,14 @@ public:
     void NewBMP1Click();
     void LoadBMP1Click();
     void SaveBMP1Click();
+
+private:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void buildMenu();
+    void buildControls();
+    void connectHandlers();
+
+    KeyPreview* keyPreview_ = nullptr;
 };
 
 extern TForm1* Form1;

@@ -1,0 +1,87 @@
+#pragma once
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include <QString>
+#include <QWidget>
+
+#include "ui/Dialogs.h"
+
+// Answers the windows' dialogs from queues and records every request. Installed for
+// its lifetime. A request with no answer queued is answered with a cancel.
+class ScriptedDialogs : public Dialogs {
+public:
+    struct FileRequest {
+        FileDialogSettings settings;
+        QString caption;  // the owner window's caption while the dialog was up
+    };
+    struct ColourRequest {
+        ColourValue initial;
+    };
+    struct MessageRequest {
+        QString title;
+        QString text;
+        Icon icon;
+    };
+
+    ScriptedDialogs() { SetDialogs(this); }
+    ~ScriptedDialogs() override { SetDialogs(nullptr); }
+    ScriptedDialogs(const ScriptedDialogs&) = delete;
+    ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
+
+    // Answers, taken front first; std::nullopt stands for Cancel.
+    std::deque<std::optional<QString>> openAnswers;
+    std::deque<std::optional<QString>> saveAnswers;
+    std::deque<std::optional<ColourValue>> colourAnswers;
+
+    // What was asked, in order.
+    std::vector<FileRequest> openRequests;
+    std::vector<FileRequest> saveRequests;
+    std::vector<ColourRequest> colourRequests;
+    std::vector<MessageRequest> messages;
+
+    // Runs while a dialog "is open", e.g. to look at the window behind it.
+    std::function<void()> whileOpen;
+
+    std::optional<QString> openFileName(QWidget* parent, const FileDialogSettings& settings) override
+    {
+        openRequests.push_back({settings, CaptionOf(parent)});
+        return Next(openAnswers);
+    }
+
+    std::optional<QString> saveFileName(QWidget* parent, const FileDialogSettings& settings) override
+    {
+        saveRequests.push_back({settings, CaptionOf(parent)});
+        return Next(saveAnswers);
+    }
+
+    std::optional<ColourValue> chooseColour(QWidget*, ColourValue initial) override
+    {
+        colourRequests.push_back({initial});
+        return Next(colourAnswers);
+    }
+
+    void message(QWidget*, const QString& title, const QString& text, Icon icon) override
+    {
+        messages.push_back({title, text, icon});
+        if (whileOpen)
+            whileOpen();
+    }
+
+private:
+    static QString CaptionOf(QWidget* parent) { return parent ? parent->window()->windowTitle() : QString(); }
+
+    template <class T>
+    std::optional<T> Next(std::deque<std::optional<T>>& answers)
+    {
+        if (whileOpen)
+            whileOpen();
+        if (answers.empty())
+            return std::nullopt;
+        std::optional<T> answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};

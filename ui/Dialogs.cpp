@@ -1,0 +1,96 @@
+#include "ui/Dialogs.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+// Qt shows only the part before the last parenthesised pattern when details are
+// hidden, so the label keeps its own "(*.DXF)" and the pattern goes after it.
+QString NameFilter(const FileDialogSettings& settings)
+{
+    return settings.filterLabel + QStringLiteral(" (") + settings.filterPattern + QLatin1Char(')');
+}
+
+// "*.DXF" is stored as the default extension; the dialog wants the bare suffix.
+QString Suffix(const QString& defaultExtension)
+{
+    QString suffix = defaultExtension;
+    while (suffix.startsWith(QLatin1Char('*')) || suffix.startsWith(QLatin1Char('.')))
+        suffix.remove(0, 1);
+    return suffix;
+}
+
+std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogSettings& settings, bool save)
+{
+    QFileDialog dialog(parent, settings.title);
+    // Qt's own dialog on every desktop, so the filter label and prompts look the same.
+    QFileDialog::Options options = QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails;
+    if (!settings.overwritePrompt)
+        options |= QFileDialog::DontConfirmOverwrite;
+    dialog.setOptions(options);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // The open dialog makes no existence check: the load reports a missing file itself.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (!settings.filterLabel.isEmpty() || !settings.filterPattern.isEmpty())
+        dialog.setNameFilter(NameFilter(settings));
+    dialog.setDefaultSuffix(Suffix(settings.defaultExtension));
+    if (!settings.fileName.isEmpty())
+        dialog.selectFile(settings.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+class QtDialogs : public Dialogs {
+public:
+    std::optional<QString> openFileName(QWidget* parent, const FileDialogSettings& settings) override
+    {
+        return RunFileDialog(parent, settings, false);
+    }
+
+    std::optional<QString> saveFileName(QWidget* parent, const FileDialogSettings& settings) override
+    {
+        return RunFileDialog(parent, settings, true);
+    }
+
+    // QColorDialog keeps its 16 custom colours for the whole run by itself.
+    std::optional<ColourValue> chooseColour(QWidget* parent, ColourValue initial) override
+    {
+        const QColor start(RedOf(initial), GreenOf(initial), BlueOf(initial));
+        QColorDialog dialog(start, parent);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        const QColor chosen = dialog.selectedColor();
+        return MakeColour(chosen.red(), chosen.green(), chosen.blue());
+    }
+
+    void message(QWidget* parent, const QString& title, const QString& text, Icon icon) override
+    {
+        QMessageBox box(icon == Icon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon, title, text,
+                        QMessageBox::Ok, parent);
+        box.setWindowModality(Qt::ApplicationModal);
+        box.exec();
+    }
+};
+
+QtDialogs& RealDialogs()
+{
+    static QtDialogs dialogs;
+    return dialogs;
+}
+
+Dialogs* installed = nullptr;
+
+}  // namespace
+
+Dialogs& CurrentDialogs()
+{
+    return installed ? *installed : RealDialogs();
+}
+
+void SetDialogs(Dialogs* dialogs)
+{
+    installed = dialogs;
+}

@@ -1,0 +1,53 @@
+#include "ui/KeyPreview.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
+#include "ui/ImageView.h"
+#include "ui/VirtualKey.h"
+
+KeyPreview::KeyPreview(QWidget* window, QAbstractButton* defaultButton)
+    : QObject(window), window_(window), defaultButton_(defaultButton)
+{
+    // Only an application-wide filter sees a key before the focused control's own
+    // filters (an up-down steps from its buddy's filter).
+    qApp->installEventFilter(this);
+}
+
+KeyPreview::~KeyPreview()
+{
+    qApp->removeEventFilter(this);
+}
+
+// A key event that the focused control ignores travels up to its parents, and the
+// application filter sees it again at each; only its first receiver counts.
+bool KeyPreview::isFirstReceiver(QObject* watched) const
+{
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != window_)
+        return false;
+    const QWidget* focus = window_->focusWidget();
+    if (focus && focus->window() == window_)
+        return widget == focus;
+    return widget == window_;
+}
+
+bool KeyPreview::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress || !isFirstReceiver(watched))
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    const Qt::KeyboardModifiers held = key->modifiers();
+    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+        return false;
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+        !(held & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))) {
+        if (defaultButton_ && defaultButton_->isEnabled())
+            defaultButton_->click();
+        return true;
+    }
+    emit keyPressed(VirtualKeyCode(key->key(), held), ShiftStateOf(held, QApplication::mouseButtons()));
+    return false;
+}

@@ -1,0 +1,23 @@
+#include "ui/Screenshots.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QPixmap>
+
+#include "ui/TForm1.h"
+#include "ui/TForm2.h"
+
+void TakeScreenshotsLater(const QString& folder)
+{
+    QMetaObject::invokeMethod(
+        qApp,
+        [folder] {
+            QDir().mkpath(folder);
+            Form1->grab().save(QDir(folder).filePath(QStringLiteral("main.png")));
+            Form1->QuickHelp1Click();
+            if (Form2)
+                Form2->grab().save(QDir(folder).filePath(QStringLiteral("help.png")));
+            QCoreApplication::exit(0);
+        },
+        Qt::QueuedConnection);
+}
