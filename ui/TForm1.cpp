@@ -12,6 +12,7 @@
 #include "model/BuiltInPicture.h"
 #include "ui/ColourStrip.h"
 #include "ui/ErrorDisplay.h"
+#include "ui/FormFont.h"
 #include "ui/ImageView.h"
 #include "ui/KeyPreview.h"
 #include "ui/NumberBox.h"
@@ -33,15 +34,6 @@ namespace {
 const QString kProductCaption = QStringLiteral("Relief_Foundry by Quennick (VORTALQUENCH)");
 constexpr QSize kClientSize(403, 323);
 const QColor kTeal(0, 128, 128);
-
-// The window's own font: "MS Sans Serif" at 11 pixels, whatever stands in for it here.
-QFont FormFont()
-{
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    return font;
-}
 
 QLabel* MakeLabel(const QString& text, QRect geometry, QWidget* parent)
 {

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "ui/ErrorDisplay.h"
+#include "ui/FormFont.h"
 #include "ui/ProgramIcon.h"
 #include "ui/WindowPlacement.h"
 
@@ -34,6 +35,7 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window)
     setWindowTitle(QStringLiteral("Help for Relief_Foundry"));
     setWindowIcon(ProgramIcon());
     setWindowModality(Qt::ApplicationModal);
+    setFont(FormFont());
 
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);

@@ -1,0 +1,9 @@
+#include "ui/FormFont.h"
+
+QFont FormFont()
+{
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    return font;
+}
