@@ -1,0 +1,180 @@
+#include <QTest>
+#include <QToolButton>
+
+#include "Form1Fixture.h"
+#include "TempFolder.h"
+#include "export/WriteDxf.h"
+#include "ui/ErrorDisplay.h"
+#include "ui/ImageView.h"
+#include "ui/UpDown.h"
+
+namespace {
+
+const QString kWaiting = QStringLiteral("Exporting DXF... Please Wait");
+const QString kComplete = QStringLiteral("Exporting DXF Complete");
+
+class ExportDxfCommandTest : public Form1Fixture {
+protected:
+    // What the core writes for the window's present state, without touching it.
+    QByteArray CoreOutput()
+    {
+        EditorState copy = form->State;
+        const QString file = temp.path(QStringLiteral("core.dxf"));
+        WriteDxf(copy, form->Image1->surface(), file.toStdString());
+        return TempFolder::Read(file);
+    }
+
+    QString Export(const QString& name)
+    {
+        const QString file = temp.path(name);
+        dialogs.saveAnswers.push_back(file);
+        form->ExportDXF1->trigger();
+        return file;
+    }
+
+    TempFolder temp;
+};
+
+// The last lines of a DXF file, CR LF ended.
+QStringList Tail(const QByteArray& file, int lines)
+{
+    QStringList all = QString::fromLatin1(file).split(QStringLiteral("\r\n"));
+    EXPECT_TRUE(all.last().isEmpty());
+    all.removeLast();
+    return all.mid(all.size() - lines);
+}
+
+TEST_F(ExportDxfCommandTest, MenuExportWritesWhatTheCoreWritesForTheSameState)
+{
+    ASSERT_TRUE(temp.valid());
+    QTest::mouseClick(form->UpDown1->downButton(), Qt::LeftButton);  // grid size 40
+    const QByteArray expected = CoreOutput();
+    const QString file = Export(QStringLiteral("hill.dxf"));
+    EXPECT_EQ(TempFolder::Read(file), expected);
+    EXPECT_EQ(expected.count("3DFACE"), 41 * 40 + 1);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ExportDxfCommandTest, DialogGetsTheExportSettingsOnEveryRun)
+{
+    form->SaveDialog1.defaultExtension = QStringLiteral("*.BMP");
+    form->SaveDialog1.fileName = QStringLiteral("VORTALQUENCH.BMP");
+    form->SaveDialog1.filterLabel = QStringLiteral("Uncompressed Bitmap Image (*.BMP)");
+    form->SaveDialog1.filterPattern = QStringLiteral("*.BMP");
+    Export(QStringLiteral("first.dxf"));
+    form->ExportDXF1->trigger();  // cancelled
+    ASSERT_EQ(dialogs.saveRequests.size(), 2u);
+    for (const ScriptedDialogs::FileRequest& request : dialogs.saveRequests) {
+        EXPECT_EQ(request.settings.title, "Export To DXF from Relief_Foundry");
+        EXPECT_EQ(request.settings.filterLabel, "Data Exchange Format(*.DXF)");
+        EXPECT_EQ(request.settings.filterPattern, "*.DXF");
+        EXPECT_EQ(request.settings.defaultExtension, "*.DXF");
+        EXPECT_EQ(request.settings.fileName, "VORTALQUENCH.DXF");
+        EXPECT_TRUE(request.settings.overwritePrompt);
+    }
+}
+
+struct CaptionRow {
+    const char* name;
+    const char* answer;  // nullptr: cancel; "missing/..." a folder that does not exist
+    const char* finalCaption;
+    const char* message;  // nullptr: none
+};
+
+class ExportCaptions : public ExportDxfCommandTest, public ::testing::WithParamInterface<CaptionRow> {};
+
+TEST_P(ExportCaptions, CaptionWaitsDuringTheDialogAndEndsByOutcome)
+{
+    const CaptionRow& row = GetParam();
+    if (row.answer)
+        dialogs.saveAnswers.push_back(temp.path(QString::fromLatin1(row.answer)));
+    form->ExportDXF1->trigger();
+    ASSERT_EQ(dialogs.saveRequests.size(), 1u);
+    EXPECT_EQ(dialogs.saveRequests[0].caption, kWaiting);
+    EXPECT_EQ(form->windowTitle(), QString::fromLatin1(row.finalCaption));
+    if (row.message) {
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text, QString::fromLatin1(row.message));
+        EXPECT_EQ(dialogs.messages[0].title, AppTitle());
+        EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::Critical);
+    } else {
+        EXPECT_TRUE(dialogs.messages.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, ExportCaptions,
+    ::testing::Values(CaptionRow{"Confirmed", "a.dxf", "Exporting DXF Complete", nullptr},
+                      CaptionRow{"Cancelled", nullptr, "Exporting DXF Complete", nullptr},
+                      CaptionRow{"Failing", "missing/a.dxf", "Exporting DXF... Please Wait", "Invalid filename."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ExportDxfCommandTest, CancelSamplesNothingAndWritesNothing)
+{
+    form->ExportDXF1->trigger();
+    EXPECT_EQ(form->State.HeightGrid.at(1, 1), 0.0);
+    EXPECT_EQ(form->windowTitle(), kComplete);
+}
+
+TEST_F(ExportDxfCommandTest, AnIconPictureStopsTheExportBeforeAnyFile)
+{
+    Picture icon;
+    icon.kind = PictureKind::Icon;
+    icon.width = icon.height = 32;
+    form->Image1->surface().putPicture(icon);
+    const QString file = Export(QStringLiteral("icon.dxf"));
+    EXPECT_FALSE(QFile::exists(file));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Can only modify an image if it contains a bitmap.");
+    EXPECT_EQ(form->windowTitle(), kWaiting);
+}
+
+using OptionTogglesTest = ExportDxfCommandTest;
+
+TEST_F(OptionTogglesTest, EachItemFlipsItsFlagAndCheckMarkAlone)
+{
+    form->ExportBlack1->trigger();
+    EXPECT_FALSE(form->State.ExportBlackPlanes);
+    EXPECT_FALSE(form->ExportBlack1->isChecked());
+    EXPECT_TRUE(form->State.ExportWhitePlanes);
+    EXPECT_TRUE(form->ExportWhite1->isChecked());
+    form->ExportBlack1->trigger();
+    EXPECT_TRUE(form->State.ExportBlackPlanes);
+    EXPECT_TRUE(form->ExportBlack1->isChecked());
+    form->ExportWhite1Click();
+    EXPECT_FALSE(form->State.ExportWhitePlanes);
+    EXPECT_FALSE(form->ExportWhite1->isChecked());
+}
+
+struct OptionRow {
+    const char* name;
+    bool black, white;
+    QStringList tail;
+};
+
+class OptionEffect : public ExportDxfCommandTest, public ::testing::WithParamInterface<OptionRow> {};
+
+const QString kCredit = QStringLiteral("Created by Relief_Foundry V1.0 by Quennick (VORTALQUENCH)");
+
+TEST_P(OptionEffect, TheNextExportFollowsTheOptions)
+{
+    const OptionRow& row = GetParam();
+    if (!row.black)
+        form->ExportBlack1->trigger();
+    if (!row.white)
+        form->ExportWhite1->trigger();
+    const QByteArray expected = CoreOutput();
+    const QByteArray written = TempFolder::Read(Export(QStringLiteral("options.dxf")));
+    EXPECT_EQ(written, expected);
+    EXPECT_EQ(Tail(written, row.tail.size()), row.tail);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, OptionEffect,
+    ::testing::Values(OptionRow{"BothOn", true, true, {"EOF", "2", kCredit}},
+                      OptionRow{"BlackOff", false, true, {"2", kCredit, "Black not exported"}},
+                      OptionRow{"WhiteOff", true, false, {"2", kCredit, "White not exported"}},
+                      OptionRow{"BothOff", false, false, {kCredit, "Black not exported", "White not exported"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
