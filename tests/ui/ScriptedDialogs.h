@@ -78,10 +78,11 @@ private:
     {
         if (whileOpen)
             whileOpen();
-        if (answers.empty())
-            return std::nullopt;
-        std::optional<T> answer = answers.front();
-        answers.pop_front();
+        std::optional<T> answer;
+        if (!answers.empty()) {
+            answer.swap(answers.front());
+            answers.pop_front();
+        }
         return answer;
     }
 };

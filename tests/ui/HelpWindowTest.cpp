@@ -1,0 +1,140 @@
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+
+#include "Form1Fixture.h"
+
+namespace {
+
+class HelpWindowTest : public Form1Fixture {
+protected:
+    void Open()
+    {
+        form->QuickHelp1->trigger();
+        QApplication::setActiveWindow(help);
+        QApplication::processEvents();
+    }
+};
+
+TEST_F(HelpWindowTest, QuickHelpShowsItOverTheDisabledMainWindow)
+{
+    EXPECT_FALSE(help->isVisible());
+    Open();
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->windowModality(), Qt::ApplicationModal);
+    EXPECT_EQ(QApplication::activeModalWidget(), help);
+    EXPECT_EQ(help->windowTitle(), "Help for Relief_Foundry");
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(help->Memo1));
+}
+
+TEST_F(HelpWindowTest, FirstShowingIsCentredByTheOuterSize)
+{
+    Open();
+    const QRect screen = help->screen()->geometry();
+    EXPECT_EQ(help->pos(), QPoint((screen.width() - 463) / 2, (screen.height() - 322) / 2));
+    EXPECT_GE(help->width(), 451);
+    EXPECT_GE(help->height(), 293);
+}
+
+TEST_F(HelpWindowTest, ControlsSitAtTheirPlacesOnBlack)
+{
+    EXPECT_EQ(help->Memo1->geometry(), QRect(4, 12, 445, 249));
+    EXPECT_EQ(help->Button1->geometry(), QRect(420, 268, 31, 25));
+    EXPECT_EQ(help->Button1->text(), "OK");
+    EXPECT_FALSE(help->Button1->isDefault());
+    EXPECT_EQ(help->scrollArea()->widget()->size(), QSize(451, 293));
+    EXPECT_EQ(help->palette().color(QPalette::Window), Qt::black);
+    EXPECT_EQ(help->Memo1->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_EQ(help->Memo1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_FALSE(help->Memo1->isReadOnly());
+    EXPECT_TRUE(help->Memo1->tabChangesFocus());
+}
+
+TEST_F(HelpWindowTest, TheTextHasItsFortySevenLinesWithTheirBlanks)
+{
+    const QStringList lines = help->Memo1->toPlainText().split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 47);
+    EXPECT_EQ(lines[0], "Use the menu to load, save and export images.");
+    EXPECT_EQ(lines[5], "Tools: ");
+    EXPECT_EQ(lines[6], "Pencil:  Left click on image to draw in current colour");
+    EXPECT_EQ(lines[7], "\tRight Click on image to draw in black");
+    EXPECT_EQ(lines[9], "\tRight click to draw in white (Highest Area)");
+    EXPECT_EQ(lines[11], "        Double-Click on the BLUR TOOL to blur the entire image");
+    EXPECT_EQ(lines[13], "Grid Size: The number of divisions the BMP undergoes during EXPORTING (Higher ");
+    EXPECT_EQ(lines[18], "        while you are drawing. You can hold these keys down as you draw");
+    EXPECT_EQ(lines[29], " you must rotate the Image MAP 180 degrees Z (use GRID SNAP) and use Planar ");
+    EXPECT_EQ(lines[32], " You can then scale the mountain's height or animate a 'growing' one");
+    for (int blank : {2, 4, 16, 19, 24, 33, 34, 39, 45})
+        EXPECT_TRUE(lines[blank].isEmpty()) << "line " << blank + 1;
+    for (int filled : {35, 36, 37, 38, 40, 41, 42, 43, 44})
+        EXPECT_FALSE(lines[filled].isEmpty()) << "line " << filled + 1;
+    EXPECT_EQ(lines[46], "Relief_Foundry Version 1.0");
+}
+
+TEST_F(HelpWindowTest, EscapeNeitherCloses)
+{
+    Open();
+    QTest::keyClick(help->Memo1, Qt::Key_Escape);
+    QTest::keyClick(help->Button1, Qt::Key_Escape);
+    EXPECT_TRUE(help->isVisible());
+}
+
+TEST_F(HelpWindowTest, EnterBreaksTheLineInTheMemoAndClosesOnTheButton)
+{
+    Open();
+    help->Memo1->moveCursor(QTextCursor::Start);
+    QTest::keyClick(help->Memo1, Qt::Key_Return);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->Memo1->document()->blockCount(), 48);
+    QTest::keyClick(help->Memo1, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(help->Button1));
+    QTest::keyClick(help->Button1, Qt::Key_Return);
+    EXPECT_FALSE(help->isVisible());
+}
+
+TEST_F(HelpWindowTest, OkAndTheCloseBoxHideButKeepTheWindow)
+{
+    QPointer<TForm2> kept(help);
+    Open();
+    QTest::mouseClick(help->Button1, Qt::LeftButton);
+    EXPECT_FALSE(help->isVisible());
+    Open();
+    EXPECT_TRUE(help->close());
+    QApplication::processEvents();
+    EXPECT_FALSE(help->isVisible());
+    EXPECT_EQ(kept.data(), help);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(HelpWindowTest, TypedTextPlaceAndSizeSurviveAReopen)
+{
+    Open();
+    help->Memo1->moveCursor(QTextCursor::End);
+    QTest::keyClicks(help->Memo1, "my notes");
+    help->setGeometry(QRect(30, 40, 300, 200));
+    QTest::mouseClick(help->Button1, Qt::LeftButton);
+    Open();
+    EXPECT_TRUE(help->Memo1->toPlainText().endsWith("Relief_Foundry Version 1.0my notes"));
+    EXPECT_EQ(help->geometry(), QRect(30, 40, 300, 200));
+}
+
+TEST_F(HelpWindowTest, ASmallWindowScrollsToEveryControl)
+{
+    Open();
+    help->resize(200, 150);
+    QApplication::processEvents();
+    QScrollArea* area = help->scrollArea();
+    EXPECT_EQ(area->horizontalScrollBar()->maximum(), 451 - area->viewport()->width());
+    EXPECT_EQ(area->verticalScrollBar()->maximum(), 293 - area->viewport()->height());
+    help->resize(600, 400);
+    QApplication::processEvents();
+    EXPECT_EQ(area->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(help->Memo1->geometry(), QRect(4, 12, 445, 249));
+}
+
+}  // namespace

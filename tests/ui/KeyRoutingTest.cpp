@@ -1,0 +1,133 @@
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "Form1Fixture.h"
+#include "ui/KeyPreview.h"
+#include "ui/UpDown.h"
+
+namespace {
+
+class KeyRoutingTest : public Form1Fixture {
+protected:
+    void SetUp() override
+    {
+        Form1Fixture::SetUp();
+        preview = form->findChild<KeyPreview*>();
+        ASSERT_NE(preview, nullptr);
+        previewed = std::make_unique<QSignalSpy>(preview, &KeyPreview::keyPressed);
+        clicks = std::make_unique<QSignalSpy>(form->Button1, &QPushButton::clicked);
+    }
+
+    void Press(QWidget* focus, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        focus->setFocus();
+        QTest::keyClick(focus, key, modifiers);
+    }
+
+    // The keys previewed, leaving out Shift, Ctrl and Alt pressed on their own
+    // (QTest presses them around a key with modifiers, as a user does).
+    std::vector<std::pair<int, ShiftState>> Previewed() const
+    {
+        std::vector<std::pair<int, ShiftState>> keys;
+        for (const QList<QVariant>& call : *previewed) {
+            const int key = call[0].toInt();
+            if (key < 16 || key > 18)
+                keys.emplace_back(key, call[1].toUInt());
+        }
+        return keys;
+    }
+
+    KeyPreview* preview = nullptr;
+    std::unique_ptr<QSignalSpy> previewed;
+    std::unique_ptr<QSignalSpy> clicks;
+};
+
+TEST_F(KeyRoutingTest, EnterClicksTheColourButtonWhereverTheFocusIs)
+{
+    Press(form->EGridSize, Qt::Key_Return);
+    Press(form->ENibSize, Qt::Key_Return);
+    Press(form->Button1, Qt::Key_Return);
+    Press(form->EGridSize, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(clicks->count(), 4);
+    EXPECT_EQ(previewed->count(), 0);
+}
+
+TEST_F(KeyRoutingTest, EnterWithShiftCtrlOrAltIsAnOrdinaryKey)
+{
+    Press(form->EGridSize, Qt::Key_Return, Qt::ShiftModifier);
+    Press(form->EGridSize, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(clicks->count(), 0);
+    const std::vector<std::pair<int, ShiftState>> expected = {{13, kShiftKey}, {13, kCtrlKey}};
+    EXPECT_EQ(Previewed(), expected);
+}
+
+TEST_F(KeyRoutingTest, TabCyclesGridBoxColourButtonNibBox)
+{
+    QStringList visited;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->metaObject()->className();
+    }
+    EXPECT_EQ(visited, QStringList({"QPushButton", "NumberBox", "NumberBox", "QPushButton"}));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(form->ENibSize));
+    EXPECT_EQ(previewed->count(), 0);
+}
+
+TEST_F(KeyRoutingTest, F1IsTakenByTheHelpMenuWithNoVisibleEffect)
+{
+    QSignalSpy help(form->Help1, &QAction::triggered);
+    Press(form->EGridSize, Qt::Key_F1);
+    EXPECT_EQ(help.count(), 1);
+    EXPECT_EQ(previewed->count(), 0);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_FALSE(Form2->isVisible());
+}
+
+struct KeyRow {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int virtualKey;
+    ShiftState shift;
+};
+
+class PreviewedKeys : public KeyRoutingTest, public ::testing::WithParamInterface<KeyRow> {};
+
+TEST_P(PreviewedKeys, ReachTheWindowHandlerWithTheirKeyCode)
+{
+    const KeyRow& row = GetParam();
+    Press(form->ENibSize, row.key, row.modifiers);
+    const std::vector<std::pair<int, ShiftState>> expected = {{row.virtualKey, row.shift}};
+    EXPECT_EQ(Previewed(), expected);
+    EXPECT_EQ(form->ENibSize->text(), "10");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, PreviewedKeys,
+    ::testing::Values(KeyRow{"KeypadPlus", Qt::Key_Plus, Qt::KeypadModifier, 107, 0},
+                      KeyRow{"KeypadMinus", Qt::Key_Minus, Qt::KeypadModifier, 109, 0},
+                      KeyRow{"CtrlKeypadMinus", Qt::Key_Minus, Qt::KeypadModifier | Qt::ControlModifier, 109,
+                             kCtrlKey},
+                      KeyRow{"MainPlus", Qt::Key_Plus, Qt::ShiftModifier, 187, kShiftKey},
+                      KeyRow{"Slash", Qt::Key_Slash, Qt::NoModifier, 191, 0},
+                      KeyRow{"QuestionMark", Qt::Key_Question, Qt::ShiftModifier, 191, kShiftKey},
+                      KeyRow{"LetterA", Qt::Key_A, Qt::NoModifier, 65, 0},
+                      KeyRow{"F2", Qt::Key_F2, Qt::NoModifier, 113, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(KeyRoutingTest, APreviewedKeyGoesOnToTheFocusedControlAfterwards)
+{
+    QString textWhenPreviewed;
+    QObject::connect(preview, &KeyPreview::keyPressed,
+                     [&] { textWhenPreviewed = form->ENibSize->text(); });
+    Press(form->ENibSize, Qt::Key_Up);
+    ASSERT_EQ(previewed->count(), 1);
+    EXPECT_EQ((*previewed)[0][0].toInt(), 38);
+    EXPECT_EQ(textWhenPreviewed, "10");
+    EXPECT_EQ(form->ENibSize->text(), "11");
+    EXPECT_EQ(form->UNibSize->position(), 11);
+}
+
+}  // namespace
