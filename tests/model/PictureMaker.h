@@ -28,3 +28,11 @@ inline ImageSurface MakeSurface(Picture picture)
     surface.putPicture(std::move(picture));
     return surface;
 }
+
+// A colour whose three channels add up to sum (0..765): red first, then green, then blue.
+inline ColourValue ColourOfSum(int sum)
+{
+    const int red = sum < 255 ? sum : 255;
+    const int green = sum - red < 255 ? sum - red : 255;
+    return MakeColour(red, green, sum - red - green);
+}

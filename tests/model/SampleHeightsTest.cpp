@@ -58,13 +58,6 @@ bool IsExactHeight(double height, int sum)
     return IsNearestDouble(height, i.mantissa, i.exponent, 25);
 }
 
-ColourValue ColourOfSum(int sum)
-{
-    const int red = std::min(sum, 255);
-    const int green = std::min(sum - red, 255);
-    return MakeColour(red, green, sum - red - green);
-}
-
 // ---- PixelIntensity ---------------------------------------------------------------
 
 struct IntensityCase {
