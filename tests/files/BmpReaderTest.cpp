@@ -277,12 +277,6 @@ Bytes WithField32(Bytes file, std::size_t at, std::uint32_t value)
     return file;
 }
 
-Bytes Prefix(Bytes file, std::size_t length)
-{
-    file.resize(length);
-    return file;
-}
-
 Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 SmallPicture Solid(int w, int h, std::uint32_t rgb) { return {w, h, std::vector<std::uint32_t>(static_cast<std::size_t>(w * h), rgb)}; }
@@ -723,6 +717,8 @@ struct Coding {
     const char* name;
     BmpSpec spec;
 };
+
+std::ostream& operator<<(std::ostream& out, const Coding& c) { return out << c.name; }
 
 class DifferentialTest : public ::testing::TestWithParam<Coding> {};
 

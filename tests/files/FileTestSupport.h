@@ -153,6 +153,12 @@ inline Bytes BuildBmp(const BmpSpec& spec)
     return f;
 }
 
+inline Bytes Prefix(Bytes bytes, std::size_t length)
+{
+    bytes.resize(length);
+    return bytes;
+}
+
 inline std::filesystem::path SuiteFolder() { return std::filesystem::path(RF_SHARED_DIR) / "bmpsuite"; }
 
 }  // namespace filetest

@@ -1,0 +1,254 @@
+// New and Load: the black picture at its own size, the display steps, and loads that
+// either replace picture and heights or, failing, change nothing.
+#include <gtest/gtest.h>
+
+#include "FileTestSupport.h"
+#include "files/BitmapCommands.h"
+#include "files/BmpWriter.h"
+#include "files/PictureFile.h"
+#include "model/BuiltInPicture.h"
+#include "model/EditorError.h"
+#include "model/EditorState.h"
+#include "model/ImageSurface.h"
+#include "model/SampleHeights.h"
+
+using namespace filetest;
+
+namespace {
+
+// The surface as the program has it at start: the built-in picture, display 320 x 200.
+ImageSurface StartSurface()
+{
+    ImageSurface image;
+    image.setDisplaySize(320, 200);
+    image.putPicture(BuiltInPicture());
+    return image;
+}
+
+Picture Grey(int width, int height)
+{
+    Picture p;
+    p.width = width;
+    p.height = height;
+    p.pixels.assign(static_cast<std::size_t>(width * height), StoredPixel(0x808080));
+    return p;
+}
+
+bool AllBlack(const Picture& picture)
+{
+    return std::all_of(picture.pixels.begin(), picture.pixels.end(), [](std::uint32_t p) { return p == kOpaque; });
+}
+
+std::string Failure(const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const EditorError& error) {
+        return error.what();
+    }
+    return "(done)";
+}
+
+// --- New ----------------------------------------------------------------------------------
+
+struct NewCase {
+    const char* name;
+    int width, height;
+};
+
+std::ostream& operator<<(std::ostream& out, const NewCase& c) { return out << c.name; }
+
+class NewBitmapTest : public ::testing::TestWithParam<NewCase> {};
+
+TEST_P(NewBitmapTest, MakesThePictureBlackAtItsOwnSize)
+{
+    const NewCase c = GetParam();
+    ImageSurface image;
+    image.putPicture(Grey(c.width, c.height));
+    NewBitmap(image);
+    EXPECT_EQ(image.picture().width, c.width);
+    EXPECT_EQ(image.picture().height, c.height);
+    EXPECT_TRUE(AllBlack(image.picture()));
+    EXPECT_EQ(image.width(), c.width);
+    EXPECT_EQ(image.height(), c.height);
+    EXPECT_FALSE(image.picture().encodingKept);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, NewBitmapTest,
+                         ::testing::Values(NewCase{"smaller_than_300", 64, 48}, NewCase{"built_in_size", 320, 200},
+                                           NewCase{"larger", 640, 480}, NewCase{"tall", 10, 900}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(NewBitmap, OnTheBuiltInPictureLeavesTheStateAlone)
+{
+    ImageSurface image = StartSurface();
+    EditorState state;
+    state.HeightGrid.set(3, 4, 5.5);
+    NewBitmap(image);
+    EXPECT_TRUE(AllBlack(image.picture()));
+    EXPECT_EQ(image.width(), 320);
+    EXPECT_EQ(image.height(), 200);
+    EXPECT_EQ(state.ImageWidth, 320);
+    EXPECT_EQ(state.GridSize, 50);
+    EXPECT_EQ(state.HeightGrid.at(3, 4), 5.5);
+}
+
+TEST(NewBitmap, EmptyPictureKeepsTheSquareDisplay)
+{
+    ImageSurface image = StartSurface();
+    image.putPicture(Picture{});
+    NewBitmap(image);
+    EXPECT_TRUE(image.picture().isEmpty());
+    EXPECT_EQ(image.width(), 300);
+    EXPECT_EQ(image.height(), 300);
+}
+
+TEST(NewBitmap, IconPictureFailsAndChangesNothing)
+{
+    ImageSurface image;
+    image.setDisplaySize(320, 200);
+    Picture icon;
+    icon.kind = PictureKind::Icon;
+    icon.width = icon.height = 32;
+    icon.sourceFile = {0, 0, 1, 0};
+    image.putPicture(icon);
+    EXPECT_EQ(Failure([&] { NewBitmap(image); }), "Can only modify an image if it contains a bitmap");
+    EXPECT_EQ(image.width(), 32);
+    EXPECT_EQ(image.height(), 32);
+    EXPECT_EQ(image.picture().sourceFile, icon.sourceFile);
+}
+
+// --- Load ---------------------------------------------------------------------------------
+
+TEST(LoadBitmap, ReplacesThePictureAndClearsTheHeights)
+{
+    const TempFolder folder;
+    WriteBytes(folder.file("small.bmp"), EncodeBmp24(Grey(64, 48)));
+    ImageSurface image = StartSurface();
+    EditorState state;
+    state.HeightGrid.set(300, 300, 7.0);
+    LoadBitmap(image, state, folder.file("small.bmp"));
+    EXPECT_EQ(image.picture().width, 64);
+    EXPECT_EQ(image.width(), 64);
+    EXPECT_EQ(image.height(), 48);
+    EXPECT_EQ(image.pixel(10, 10), 0x808080u);
+    EXPECT_EQ(state.HeightGrid.at(300, 300), 0.0);
+
+    ResetGrid(state, image);  // the command's next step
+    EXPECT_EQ(state.ImageWidth, 64);
+    EXPECT_EQ(state.ImageHeight, 48);
+    EXPECT_EQ(state.StepX, 1.28);
+    EXPECT_EQ(state.StepY, 0.96);
+}
+
+TEST(LoadBitmap, ZeroLengthFileGivesTheEmptyPictureAndKeepsTheDisplay)
+{
+    const TempFolder folder;
+    WriteBytes(folder.file("empty.bmp"), {});
+    ImageSurface image = StartSurface();
+    EditorState state;
+    LoadBitmap(image, state, folder.file("empty.bmp"));
+    EXPECT_TRUE(image.picture().isEmpty());
+    EXPECT_EQ(image.width(), 320);
+    EXPECT_EQ(image.height(), 200);
+    EXPECT_EQ(image.pixel(0, 0), 0u);
+}
+
+struct FailingLoad {
+    const char* name;
+    const char* file;  // created with `bytes` unless null
+    Bytes bytes;
+    bool create;
+    std::string message;  // %s stands for the full file name
+};
+
+std::ostream& operator<<(std::ostream& out, const FailingLoad& c) { return out << c.name; }
+
+class FailingLoadTest : public ::testing::TestWithParam<FailingLoad> {};
+
+TEST_P(FailingLoadTest, LeavesPictureDisplayAndHeightsAsTheyWere)
+{
+    const FailingLoad& c = GetParam();
+    const TempFolder folder;
+    const std::string name = folder.file(c.file);
+    if (c.create)
+        WriteBytes(name, c.bytes);
+    ImageSurface image = StartSurface();
+    image.setDisplaySize(123, 45);  // a display size of its own, to see it is not touched
+    EditorState state;
+    state.GridSize = 77;
+    state.HeightGrid.set(1, 2, 3.25);
+    const Picture before = image.picture();
+
+    std::string expected = c.message;
+    if (const auto at = expected.find("%s"); at != std::string::npos)
+        expected.replace(at, 2, name);
+    EXPECT_EQ(Failure([&] { LoadBitmap(image, state, name); }), expected);
+    EXPECT_EQ(image.picture().pixels, before.pixels);
+    EXPECT_EQ(image.picture().sourceFile, before.sourceFile);
+    EXPECT_EQ(image.width(), 123);
+    EXPECT_EQ(image.height(), 45);
+    EXPECT_EQ(state.GridSize, 77);
+    EXPECT_EQ(state.HeightGrid.at(1, 2), 3.25);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, FailingLoadTest,
+    ::testing::Values(FailingLoad{"unknown_extension", "hill.txt", {}, true, "Unknown picture file extension (.txt)"},
+                      FailingLoad{"missing_file", "gone.bmp", {}, false, "Cannot open file %s"},
+                      FailingLoad{"too_short", "short.bmp", {'B', 'M', 1, 2, 3}, true, "Stream read error"},
+                      FailingLoad{"not_a_bitmap", "text.bmp", Bytes(40, 'x'), true, "Bitmap image is not valid"},
+                      FailingLoad{"truncated_rows", "cut.bmp", Prefix(EncodeBmp24(Grey(2, 2)), 60), true,
+                                  "Bitmap image is not valid"},
+                      FailingLoad{"bad_icon", "bad.ico", Bytes(40, 'x'), true, "Icon image is not valid"},
+                      FailingLoad{"bad_metafile", "bad.emf", Bytes(40, 'x'), true, "Metafile is not valid"},
+                      FailingLoad{"short_metafile", "short.wmf", Bytes(3, 0), true, "Stream read error"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LoadBitmap, HugeDeclaredPictureIsTooLarge)
+{
+    const TempFolder folder;
+    Bytes file = EncodeBmp24(Grey(1, 1));
+    PutU32(&file[18], 70000);
+    WriteBytes(folder.file("huge.bmp"), file);
+    ImageSurface image = StartSurface();
+    EditorState state;
+    EXPECT_EQ(Failure([&] { LoadBitmap(image, state, folder.file("huge.bmp")); }), "Bitmap image is too large");
+    EXPECT_EQ(image.picture().width, 320);
+}
+
+// A plane count other than 1 loads; every use of the pixels then fails.
+TEST(LoadBitmap, BadPlaneCountLoadsButEveryPixelUseFails)
+{
+    ImageSurface image = StartSurface();
+    EditorState state;
+    LoadBitmap(image, state, (SuiteFolder() / "b/badplanes.bmp").string());
+    EXPECT_EQ(image.width(), 127);
+    EXPECT_EQ(image.height(), 64);
+    const std::string invalid = "Bitmap image is not valid";
+    EXPECT_EQ(Failure([&] { image.pixel(0, 0); }), invalid);
+    EXPECT_EQ(Failure([&] { image.setBrushColour(kWhite); }), invalid);
+    EXPECT_EQ(Failure([&] { image.fillRect(0, 0, 5, 5); }), invalid);
+    EXPECT_EQ(Failure([&] { NewBitmap(image); }), invalid);
+    EXPECT_EQ(Failure([&] { SampleHeights(state, image); }), invalid);
+}
+
+TEST(LoadBitmap, IconTakesTheStandardIconSize)
+{
+    const TempFolder folder;
+    Bytes icon(6 + 16 + 40, 0);
+    PutU16(&icon[2], 1);
+    PutU16(&icon[4], 1);
+    PutU32(&icon[6 + 8], 40);
+    PutU32(&icon[6 + 12], 22);
+    WriteBytes(folder.file("pin.ico"), icon);
+    ImageSurface image = StartSurface();
+    EditorState state;
+    LoadBitmap(image, state, folder.file("pin.ico"));
+    EXPECT_EQ(image.kind(), PictureKind::Icon);
+    EXPECT_EQ(image.width(), 32);
+    EXPECT_EQ(image.height(), 32);
+    EXPECT_EQ(Failure([&] { image.pixel(0, 0); }), "Can only modify an image if it contains a bitmap");
+}
+
+}  // namespace
