@@ -1,5 +1,5 @@
 // Painting speed: the whole-picture blur at the finest grid on a large picture, one
-// brush step at the largest nib, and a long stroke on a picture of the start-up size.
+// brush step at the largest nib, and a long stroke on the built-in picture.
 // Prints figures; asserts nothing.
 #include <algorithm>
 #include <chrono>
@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "model/BuiltInPicture.h"
 #include "model/EditorState.h"
 #include "model/ImageSurface.h"
 #include "paint/BlurImage.h"
@@ -61,7 +62,7 @@ void BenchBlur()
 void BenchOneStep()
 {
     ImageSurface surface;
-    surface.putPicture(GradientPicture(320, 200));
+    surface.putPicture(BuiltInPicture());
     Rect repaint;  // what a display would be asked to redraw
     surface.setChangeListener([&](const Rect& changed) { repaint = changed; });
     EditorState state;
@@ -89,13 +90,13 @@ void BenchOneStep()
 
 void BenchStroke()
 {
-    const Picture original = GradientPicture(320, 200);
+    const Picture original = BuiltInPicture();
     ImageSurface surface;
     int repaints = 0;
     EditorState state;
     state.Drawing = true;
     state.NibSize = 10;
-    Report("stroke of 10,000 moves, nib 10, 320 x 200", 7,
+    Report("stroke of 10,000 moves, nib 10, built-in picture", 7,
            [&] {
                surface.setChangeListener(nullptr);
                surface.putPicture(original);

@@ -1,7 +1,9 @@
 #include "paint/BlurImage.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
+#include <vector>
 
 #include "model/EditorError.h"
 #include "model/EditorState.h"
@@ -29,25 +31,36 @@ int RoundToPixel(long double value)
     return static_cast<int>(rounded);
 }
 
+// Where the blocks of one grid line lie along one axis. Every block of a column shares
+// its x positions and every block of a row its y positions, so they are rounded once
+// per line rather than once per block.
+struct BlockSpan {
+    int start;      // the rounded corner
+    int next;       // the diagonal sample, one step on
+    int previous;   // the left sample, one step back, not below 0 (used along x only)
+    int end;        // the fill's far edge, one pixel past the next corner
+};
+
+BlockSpan SpanAt(int index, long double step)
+{
+    BlockSpan span{};
+    span.start = RoundToPixel(index * step);
+    span.next = RoundToPixel(span.start + step);
+    span.previous = std::max(RoundToPixel(span.start - step), 0);
+    span.end = RoundToPixel(span.start + step + 1);
+    return span;
+}
+
 // One block: three samples around the rounded corner, averaged, filled one pixel beyond
 // the next corner so neighbouring blocks overlap instead of leaving gaps.
-void BlurBlock(ImageSurface& image, int i, int j, long double stepX, long double stepY)
+void BlurBlock(ImageSurface& image, const BlockSpan& column, const BlockSpan& row)
 {
-    const int e = RoundToPixel(i * stepX);
-    const int f = RoundToPixel(j * stepY);
-
-    const int diagonalX = RoundToPixel(e + stepX);
-    const int diagonalY = RoundToPixel(f + stepY);
-    int leftX = RoundToPixel(e - stepX);
-    if (leftX < 0)
-        leftX = 0;
-
     // Reads see the picture as the earlier blocks of this pass left it.
-    const ColourValue colour =
-        ChannelMean(image.pixel(e, f), image.pixel(diagonalX, diagonalY), image.pixel(leftX, f));
-
+    const ColourValue colour = ChannelMean(image.pixel(column.start, row.start),
+                                           image.pixel(column.next, row.next),
+                                           image.pixel(column.previous, row.start));
     image.setBrushColour(colour);
-    image.fillRect(e, f, RoundToPixel(e + stepX + 1), RoundToPixel(f + stepY + 1));
+    image.fillRect(column.start, row.start, column.end, row.end);
 }
 
 } // namespace
@@ -56,8 +69,13 @@ void BlurImage(const EditorState& state, ImageSurface& image)
 {
     const long double stepX = state.StepX;
     const long double stepY = state.StepY;
+    std::vector<BlockSpan> rows;
+    for (int j = 0; j <= state.GridSize; ++j)
+        rows.push_back(SpanAt(j, stepY));
     // Columns outer, rows inner: the order decides which samples read blurred colour.
-    for (int i = 0; i <= state.GridSize; ++i)
-        for (int j = 0; j <= state.GridSize; ++j)
-            BlurBlock(image, i, j, stepX, stepY);
+    for (int i = 0; i <= state.GridSize; ++i) {
+        const BlockSpan column = SpanAt(i, stepX);
+        for (const BlockSpan& row : rows)
+            BlurBlock(image, column, row);
+    }
 }
