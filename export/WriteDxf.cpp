@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
-#include <vector>
+#include <memory>
 
+#include "export/DxfFaceBlock.h"
 #include "export/DxfNumbers.h"
 #include "model/EditorError.h"
 #include "model/EditorState.h"
@@ -13,57 +13,7 @@
 namespace {
 
 constexpr std::string_view kHeader = "0\r\nSECTION\r\n2\r\nENTITIES\r\n";
-constexpr std::string_view kFaceStart = "0\r\n3DFACE\r\n8\r\nPLANE\r\n";
-constexpr std::string_view kFaceEnd = "62\r\n0\r\n";
-// The group codes of the twelve corner values: X, Y, Z of corners 1 to 4.
-constexpr std::string_view kCornerCodes[12] = {
-    "10\r\n", "20\r\n", "30\r\n", "11\r\n", "21\r\n", "31\r\n",
-    "12\r\n", "22\r\n", "32\r\n", "13\r\n", "23\r\n", "33\r\n",
-};
 constexpr std::string_view kCredit = "Created by Relief_Foundry V1.0 by Quennick (VORTALQUENCH)";
-
-// Faces are composed into one block of memory and handed to the file writer a block at a
-// time: 90,000 faces of a large grid would otherwise cost over two million small calls.
-class FaceBlock {
-public:
-    explicit FaceBlock(SafeFileWriter& out) : out_(out), block_(kSize) {}
-
-    void addFace(const std::string_view (&values)[12])
-    {
-        std::size_t need = kFaceStart.size() + kFaceEnd.size();
-        for (int k = 0; k < 12; ++k)
-            need += kCornerCodes[k].size() + values[k].size();
-        if (need > block_.size() - used_)
-            flush();
-        if (need > block_.size())
-            block_.resize(need);
-        put(kFaceStart);
-        for (int k = 0; k < 12; ++k) {
-            put(kCornerCodes[k]);
-            put(values[k]);
-        }
-        put(kFaceEnd);
-    }
-
-    void flush()
-    {
-        out_.write(block_.data(), used_);
-        used_ = 0;
-    }
-
-private:
-    static constexpr std::size_t kSize = 64 * 1024;
-
-    void put(std::string_view text)
-    {
-        std::memcpy(block_.data() + used_, text.data(), text.size());
-        used_ += text.size();
-    }
-
-    SafeFileWriter& out_;
-    std::vector<char> block_;
-    std::size_t used_ = 0;
-};
 
 void WriteLine(SafeFileWriter& out, std::string_view text)
 {
@@ -76,6 +26,8 @@ void WriteLine(SafeFileWriter& out, std::string_view text)
 // exactly 10 come out a bit above it.
 bool LeftOut(const EditorState& state, const double (&heights)[4])
 {
+    if (state.ExportBlackPlanes && state.ExportWhitePlanes)
+        return false;
     long double sum = heights[0];
     sum += heights[1];
     sum += heights[2];
@@ -86,31 +38,72 @@ bool LeftOut(const EditorState& state, const double (&heights)[4])
     return !state.ExportWhitePlanes && average > 10;
 }
 
+// The grid box never goes beyond the grid's 300; a stray larger value is held to it, so
+// the mesh stays the one sampling can fill.
+int MeshGridSize(const EditorState& state) { return std::min(state.GridSize, HeightGrid::kMaxIndex); }
+
+// The heights of one grid column with their prepared lines: every height is used by up
+// to four faces, so it is looked up once.
+struct ColumnLines {
+    double heights[HeightGrid::kMaxIndex + 1];
+    std::string_view lines[HeightGrid::kMaxIndex + 1];
+    std::string scratch[HeightGrid::kMaxIndex + 1];
+    bool usual = true;  // every line of the usual width
+
+    void load(const ::HeightGrid& grid, int column, int rows)
+    {
+        const DxfNumberTable& numbers = DxfNumbers();
+        usual = true;
+        for (int row = 0; row <= rows; ++row) {
+            heights[row] = grid.at(column, row);
+            lines[row] = numbers.heightLine(heights[row], scratch[row]);
+            usual &= lines[row].size() == DxfFaceBlock::kUsualLine;
+        }
+    }
+};
+
 // Every grid cell from the last column back to column 0, each column from its top row
 // down, corners counter-clockwise seen from above.
 void WriteCellFaces(SafeFileWriter& out, const EditorState& state)
 {
+    const int gridSize = MeshGridSize(state);
+    if (gridSize < 1)
+        return;
+    // Grid indices stay within 0..301, all in the table.
     const DxfNumberTable& numbers = DxfNumbers();
-    const ::HeightGrid& grid = state.HeightGrid;
-    FaceBlock block(out);
-    std::string scratch[12];
-    for (int i = state.GridSize; i >= 0; --i) {
-        for (int n = state.GridSize - 1; n >= 0; --n) {
-            const int xs[4] = {i, i + 1, i + 1, i};
-            const int ys[4] = {n, n, n + 1, n + 1};
-            double heights[4];
-            for (int c = 0; c < 4; ++c)
-                heights[c] = grid.at(xs[c], ys[c]);
+    std::string unused;
+    const auto coordinate = [&](int value) { return numbers.coordinateLine(value, unused); };
+
+    auto left = std::make_unique<ColumnLines>();
+    auto right = std::make_unique<ColumnLines>();
+    right->load(state.HeightGrid, gridSize + 1, gridSize);
+    DxfFaceBlock block(out);
+    for (int i = gridSize; i >= 0; --i) {
+        left->load(state.HeightGrid, i, gridSize);
+        const std::string_view x1 = coordinate(i);
+        const std::string_view x2 = coordinate(i + 1);
+        for (int n = gridSize - 1; n >= 0; --n) {
+            const double heights[4] = {left->heights[n], right->heights[n], right->heights[n + 1],
+                                       left->heights[n + 1]};
             if (LeftOut(state, heights))
                 continue;
-            std::string_view values[12];
-            for (int c = 0; c < 4; ++c) {
-                values[3 * c] = numbers.coordinateLine(xs[c], scratch[3 * c]);
-                values[3 * c + 1] = numbers.coordinateLine(ys[c], scratch[3 * c + 1]);
-                values[3 * c + 2] = numbers.heightLine(heights[c], scratch[3 * c + 2]);
+            const std::string_view y1 = coordinate(n);
+            const std::string_view y2 = coordinate(n + 1);
+            if (left->usual && right->usual) {
+                const char* const values[12] = {
+                    x1.data(), y1.data(), left->lines[n].data(),      x2.data(), y1.data(), right->lines[n].data(),
+                    x2.data(), y2.data(), right->lines[n + 1].data(), x1.data(), y2.data(), left->lines[n + 1].data(),
+                };
+                block.addUsual(values);
+            } else {
+                const std::string_view values[12] = {
+                    x1, y1, left->lines[n],      x2, y1, right->lines[n],
+                    x2, y2, right->lines[n + 1], x1, y2, left->lines[n + 1],
+                };
+                block.add(values);
             }
-            block.addFace(values);
         }
+        std::swap(left, right);
     }
     block.flush();
 }
@@ -156,7 +149,7 @@ void WriteDxf(EditorState& state, const ImageSurface& image, const std::string& 
         out.write(kHeader);
         WriteCellFaces(out, state);
         if (state.ExportBlackPlanes == state.ExportWhitePlanes)
-            WriteBaseFace(out, state.GridSize);
+            WriteBaseFace(out, MeshGridSize(state));
         WriteTrailer(out, state);
         out.commit();
     } catch (const FileWriteError& failure) {

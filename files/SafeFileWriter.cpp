@@ -12,6 +12,8 @@ namespace {
 
 // Large enough that a 17 MB mesh costs a handful of system calls.
 constexpr std::size_t kBufferSize = std::size_t{1} << 20;
+// A piece this large gains nothing from a copy into the buffer: it goes to the file as it is.
+constexpr std::size_t kDirectWrite = std::size_t{64} << 10;
 
 [[noreturn]] void Fail(FileWriteError::Stage stage, int errorCode)
 {
@@ -138,7 +140,8 @@ SafeFileWriter::SafeFileWriter(std::string target, FileOps& ops)
         discard();
         Fail(FileWriteError::Stage::Create, error);
     }
-    buffer_.resize(kBufferSize);
+    // Reserved, not filled: only the part a small file uses is ever touched.
+    buffer_.reserve(kBufferSize);
 }
 
 SafeFileWriter::~SafeFileWriter()
@@ -151,22 +154,17 @@ void SafeFileWriter::write(std::string_view bytes)
 {
     if (fd_ < 0)
         Fail(FileWriteError::Stage::Write, EBADF);
-    if (bytes.size() <= buffer_.size() - used_) {
-        std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
-        used_ += bytes.size();
-        return;
-    }
-    flush();
-    if (bytes.size() >= buffer_.size()) {
-        // Too big to gain from copying: straight to the file.
+    if (bytes.size() > kBufferSize - used_ || bytes.size() >= kDirectWrite)
+        flush();
+    if (bytes.size() >= kDirectWrite) {
         if (const int error = WriteFully(ops_, fd_, bytes.data(), bytes.size())) {
             discard();
             Fail(FileWriteError::Stage::Write, error);
         }
         return;
     }
-    std::memcpy(buffer_.data(), bytes.data(), bytes.size());
-    used_ = bytes.size();
+    buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+    used_ = buffer_.size();
 }
 
 void SafeFileWriter::commit()
@@ -195,7 +193,9 @@ void SafeFileWriter::flush()
     used_ = 0;
     // The temporary file goes at the first failure, so nothing half-written is left
     // beside the target.
-    if (const int error = WriteFully(ops_, fd_, buffer_.data(), size)) {
+    const int error = WriteFully(ops_, fd_, buffer_.data(), size);
+    buffer_.clear();
+    if (error != 0) {
         discard();
         Fail(FileWriteError::Stage::Write, error);
     }
@@ -213,5 +213,6 @@ void SafeFileWriter::discard() noexcept
         tempPath_.clear();
     }
     used_ = 0;
+    buffer_.clear();
     errno = savedErrno;
 }

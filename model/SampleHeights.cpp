@@ -19,27 +19,47 @@ long long RoundProduct(int index, double step)
     return std::llrint(static_cast<long double>(index) * static_cast<long double>(step));
 }
 
+namespace {
+
+// PixelIntensity(colour) / 25 for every channel sum, formed exactly as the routine forms
+// it, so a look-up replaces two divisions per pixel.
+struct HeightsBySum {
+    double heights[766];
+    HeightsBySum()
+    {
+        for (int sum = 0; sum <= 765; ++sum)
+            heights[sum] = (sum / 3.0) / 25;
+    }
+};
+
+} // namespace
+
 void SampleHeights(EditorState& state, const ImageSurface& image)
 {
+    static const HeightsBySum bySum;
     RecomputeSteps(state);
     const int width = state.ImageWidth;
     const int height = state.ImageHeight;
     // The grid box caps the size at 300; the cap here keeps a stray value from writing
-    // outside the grid. Each height is stored only after its pixel was read, so a picture
-    // without pixels fails at the first read with the grid untouched.
+    // outside the grid.
     const int last = std::min(state.GridSize, HeightGrid::kMaxIndex);
-    for (int i = 1; i <= last; ++i) {
-        long long x = RoundProduct(i, state.StepX);
-        if (x > width)
-            x = width;
-        const int column = width - static_cast<int>(x);
-        for (int j = 1; j <= last; ++j) {
-            long long y = RoundProduct(j, state.StepY);
-            if (y > height)
-                y = height;
-            const ColourValue colour = image.pixel(column, static_cast<int>(y));
-            // A division: multiplying by 0.04 differs in the last bit for some sums.
-            state.HeightGrid.set(i, j, PixelIntensity(colour) / 25);
+    int columns[HeightGrid::kMaxIndex + 1];
+    for (int i = 1; i <= last; ++i)
+        columns[i] = width - static_cast<int>(std::min<long long>(RoundProduct(i, state.StepX), width));
+    const auto rowOf = [&](int j) {
+        return static_cast<int>(std::min<long long>(RoundProduct(j, state.StepY), height));
+    };
+    // Row by row, so that a large picture is read along its rows rather than across them;
+    // reads change nothing, so their order is free. Each height is stored only after its
+    // pixel was read, so a picture without pixels fails at the first read with the grid
+    // untouched.
+    for (int j = 1; j <= last; ++j) {
+        const int y = rowOf(j);
+        for (int i = 1; i <= last; ++i) {
+            // pixel() gives plain colour values (a read outside is already converted to
+            // black), so the channel sum is that of the converted colour.
+            const ColourValue colour = image.pixel(columns[i], y);
+            state.HeightGrid.set(i, j, bySum.heights[RedOf(colour) + GreenOf(colour) + BlueOf(colour)]);
         }
     }
 }

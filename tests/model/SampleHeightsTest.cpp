@@ -207,6 +207,21 @@ INSTANTIATE_TEST_SUITE_P(Cases, RowReadTest,
                                          ReadCase{200, 50, 50, -1}, ReadCase{5, 2, 1, 2},
                                          ReadCase{20, 24, 3, 3}, ReadCase{20, 88, 33, 7}));
 
+TEST(SampleHeights, EveryHeightIsTheIntensityDividedBy25)
+{
+    // Column x holds channel sum x, so the grid meets sums from 0 to 765.
+    Picture picture = MakePicture(766, 1, kBlack);
+    for (int x = 0; x < 766; ++x)
+        picture.pixels[static_cast<std::size_t>(x)] = StoredPixel(ColourOfSum(x));
+    const ImageSurface surface = MakeSurface(std::move(picture));
+    EditorState state = StateFor(surface, 300);
+    SampleHeights(state, surface);
+    for (int i = 1; i <= 300; ++i) {
+        const int column = 766 - static_cast<int>(RoundProduct(i, state.StepX));
+        EXPECT_EQ(state.HeightGrid.at(i, 1), PixelIntensity(surface.pixel(column, 0)) / 25) << i;
+    }
+}
+
 TEST(SampleHeights, AllWhiteGivesTenPointTwoAndABlackLastRow)
 {
     const ImageSurface surface = MakeSurface(MakePicture(320, 200, kWhite));
