@@ -200,6 +200,18 @@ TEST_F(PaintTest, RightButtonAloneDrawsBlackButNotWithCtrl)
     EXPECT_EQ(Differences(picture(), expected), 0);
 }
 
+TEST_F(PaintTest, EachToolButtonChoosesItsTool)
+{
+    const std::vector<std::pair<SpeedButton*, int>> clicks = {
+        {form->SpeedButton2, kEraser}, {form->SpeedButton3, kBlurBrush}, {form->SpeedButton3, kBlurBrush},
+        {form->SpeedButton1, kPencil}, {form->SpeedButton3, kBlurBrush}, {form->SpeedButton2, kEraser}};
+    for (const auto& [button, tool] : clicks) {
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_EQ(form->State.CurrentTool, tool);
+        EXPECT_TRUE(button->isChecked());
+    }
+}
+
 TEST_F(PaintTest, EraserAndNibSizeFollowTheirControls)
 {
     QTest::mouseClick(form->SpeedButton2, Qt::LeftButton);
