@@ -1,3 +1,5 @@
+#include <functional>
+
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -197,6 +199,36 @@ TEST_F(StartupTest, ResetGridPutsTheProductCaptionBackButNotTheGridBox)
     EXPECT_EQ(form->windowTitle(), "Relief_Foundry by Quennick (VORTALQUENCH)");
     EXPECT_EQ(form->State.GridSize, 50);
     EXPECT_EQ(form->EGridSize->text(), "60");
+}
+
+void Later(const std::function<void()>& call)
+{
+    QMetaObject::invokeMethod(qApp, call, Qt::QueuedConnection);
+}
+
+// Runs the event loop with one queued action. Should the loop go on after it, a later
+// round ends it with code 99 (posted within the action's round, it runs only in the next).
+int RunLoopWith(const std::function<void()>& action)
+{
+    Later([action] {
+        action();
+        Later([] { Later([] { QCoreApplication::exit(99); }); });
+    });
+    return QApplication::exec();
+}
+
+TEST_F(StartupTest, ExitEndsTheProgramAtOnceWithCodeZero)
+{
+    EXPECT_EQ(RunLoopWith([this] { form->Exit1->trigger(); }), 0);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(StartupTest, TheCloseBoxEndsTheProgramToo)
+{
+    help->ShowModal();
+    help->close();
+    EXPECT_EQ(RunLoopWith([this] { form->close(); }), 0);
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 }  // namespace
