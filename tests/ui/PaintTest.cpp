@@ -123,11 +123,17 @@ class PaintTest : public Form1Fixture {
 protected:
     const Picture& picture() { return form->Image1->surface().picture(); }
 
+    // As the window system delivers it: a click, then the second press followed by the
+    // double-click event, then its release.
     void DoubleClick(QWidget* button)
     {
-        QTest::mouseClick(button, Qt::LeftButton);
-        QTest::mouseDClick(button, Qt::LeftButton);
-        QTest::mouseRelease(button, Qt::LeftButton);
+        const QPoint centre = button->rect().center();
+        QTest::mouseClick(button, Qt::LeftButton, {}, centre);
+        QTest::mousePress(button, Qt::LeftButton, {}, centre);
+        QMouseEvent second(QEvent::MouseButtonDblClick, centre, button->mapToGlobal(centre), Qt::LeftButton,
+                           Qt::LeftButton, {});
+        QApplication::sendEvent(button, &second);
+        QTest::mouseRelease(button, Qt::LeftButton, {}, centre);
     }
 };
 
