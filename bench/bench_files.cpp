@@ -1,0 +1,185 @@
+// Load (read + full decode) and save of large BMP files, each beside a plain read and a
+// plain write of the same bytes in the same run, with the peak memory of every case.
+// Each case runs in its own forked child so its peak (VmHWM) is its own.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "files/BmpWriter.h"
+#include "files/PictureFile.h"
+#include "model/ImageSurface.h"
+
+namespace {
+
+struct Result {
+    double seconds = 0;
+    long peakKiB = 0;
+};
+
+long ProcStatusKiB(const char* field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field, 0) == 0)
+            return std::atol(line.c_str() + std::strlen(field));
+    return -1;
+}
+
+// Runs work in a child; returns its time and the rise of its resident set's peak.
+Result InChild(const std::function<void()>& work)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        std::exit(1);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        { std::ofstream("/proc/self/clear_refs") << "5"; }  // peak := current
+        const long before = ProcStatusKiB("VmRSS:");
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        Result r{took.count(), ProcStatusKiB("VmHWM:") - before};
+        if (::write(fds[1], &r, sizeof r) != static_cast<ssize_t>(sizeof r))
+            ::_exit(2);
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    Result r;
+    const bool ok = ::read(fds[0], &r, sizeof r) == static_cast<ssize_t>(sizeof r);
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (!ok || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "benchmark child failed\n");
+        std::exit(1);
+    }
+    return r;
+}
+
+Result Best(int runs, const std::function<void()>& work)
+{
+    Result best = InChild(work);
+    for (int i = 1; i < runs; ++i) {
+        const Result r = InChild(work);
+        best.seconds = std::min(best.seconds, r.seconds);
+        best.peakKiB = std::max(best.peakKiB, r.peakKiB);
+    }
+    return best;
+}
+
+std::vector<std::uint8_t> PlainRead(const std::string& name)
+{
+    const int fd = ::open(name.c_str(), O_RDONLY);
+    struct stat st {};
+    ::fstat(fd, &st);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.st_size));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (got <= 0)
+            std::exit(3);
+        done += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    return bytes;
+}
+
+void PlainWrite(const std::string& name, const std::vector<std::uint8_t>& bytes)
+{
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()) || ::close(fd) != 0)
+        std::exit(4);
+}
+
+// A picture with some variety so no coding is trivially cheap.
+Picture Pattern(int width, int height)
+{
+    Picture p;
+    p.width = width;
+    p.height = height;
+    p.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            p.pixels[static_cast<std::size_t>(y) * width + x] =
+                StoredPixel(MakeColour(x & 0xFF, y & 0xFF, (x ^ y) & 0xFF));
+    return p;
+}
+
+// 8 bits: a 256-grey table, index = (x + y) mod 256.
+std::vector<std::uint8_t> EightBitFile(int width, int height)
+{
+    const std::size_t row = (static_cast<std::size_t>(width) + 3) / 4 * 4;
+    std::vector<std::uint8_t> f(54 + 1024 + row * static_cast<std::size_t>(height), 0);
+    const auto header = BmpFileHeader(f.size() - 14, 54 + 1024);
+    std::copy(header.begin(), header.end(), f.begin());
+    std::uint8_t* h = &f[14];
+    h[0] = 40;
+    std::memcpy(h + 4, &width, 4);
+    std::memcpy(h + 8, &height, 4);
+    h[12] = 1;
+    h[14] = 8;
+    for (int i = 0; i < 256; ++i)
+        f[54 + 4 * i] = f[55 + 4 * i] = f[56 + 4 * i] = static_cast<std::uint8_t>(i);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            f[54 + 1024 + static_cast<std::size_t>(y) * row + x] = static_cast<std::uint8_t>(x + y);
+    return f;
+}
+
+void RunCase(const char* label, const std::string& source, const std::string& target, std::size_t pictureBytes)
+{
+    const std::size_t fileBytes = static_cast<std::size_t>(std::ifstream(source, std::ios::ate | std::ios::binary).tellg());
+    const int runs = 3;
+    const Result read = Best(runs, [&] { PlainRead(source); });
+    const Result write = Best(runs, [&] { PlainWrite(target, PlainRead(source)); });
+    const Result readOnly = read;
+    const Result load = Best(runs, [&] { LoadPictureFile(source); });
+    const Result loadSave = Best(runs, [&] {
+        ImageSurface image;
+        image.putPicture(LoadPictureFile(source));
+        SavePictureFile(image, target);
+    });
+    const double plainWrite = std::max(0.0, write.seconds - readOnly.seconds);
+    const double budgetMiB = (fileBytes + pictureBytes) * 1.1 / 1048576.0;
+
+    std::printf("%s (%.1f MiB file, %.1f MiB decoded)\n", label, fileBytes / 1048576.0, pictureBytes / 1048576.0);
+    std::printf("  plain read            %7.3f s   peak %7.1f MiB\n", read.seconds, read.peakKiB / 1024.0);
+    std::printf("  plain write           %7.3f s\n", plainWrite);
+    std::printf("  plain read + write    %7.3f s\n", write.seconds);
+    std::printf("  load + decode         %7.3f s   peak %7.1f MiB\n", load.seconds, load.peakKiB / 1024.0);
+    std::printf("  load + decode + save  %7.3f s   peak %7.1f MiB   (%.2fx plain read + write; memory budget %.1f MiB)\n",
+                loadSave.seconds, loadSave.peakKiB / 1024.0, loadSave.seconds / write.seconds, budgetMiB);
+}
+
+}  // namespace
+
+int main()
+{
+    char folder[] = "/tmp/bench-files-XXXXXX";
+    if (::mkdtemp(folder) == nullptr)
+        return 1;
+    const std::string dir = folder;
+    const std::string big24 = dir + "/big24.bmp", big8 = dir + "/big8.bmp", out = dir + "/out.bmp";
+    InChild([&] { PlainWrite(big24, EncodeBmp24(Pattern(8192, 8192))); });
+    InChild([&] { PlainWrite(big8, EightBitFile(4096, 4096)); });
+
+    RunCase("8192 x 8192, 24 bits", big24, out, std::size_t{8192} * 8192 * 4);
+    RunCase("4096 x 4096, 8 bits", big8, out, std::size_t{4096} * 4096 * 4);
+
+    for (const std::string& f : {big24, big8, out})
+        std::remove(f.c_str());
+    ::rmdir(folder);
+    return 0;
+}
