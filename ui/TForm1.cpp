@@ -83,6 +83,8 @@ TForm1::~TForm1()
 
 void TForm1::buildMenu()
 {
+    // Always the window's own bar, so the client area sits right under it.
+    menuBar()->setNativeMenuBar(false);
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     File1 = file->menuAction();
     NewBMP1 = MakeItem(file, QStringLiteral("&New BMP"));
