@@ -3,6 +3,7 @@
 #include "files/BmpLayout.h"
 #include "files/BmpRle.h"
 #include "files/BmpRows.h"
+#include "files/LargeBuffer.h"
 
 Picture ReadBmp(std::vector<std::uint8_t> file)
 {
@@ -16,10 +17,10 @@ Picture ReadBmp(std::vector<std::uint8_t> file)
     picture.pixelsUnusable = !layout.planesValid;
     const std::size_t count = static_cast<std::size_t>(layout.width) * static_cast<std::size_t>(layout.height);
     if (layout.compression == BmpLayout::kRle8 || layout.compression == BmpLayout::kRle4) {
-        picture.pixels.assign(count, kOpaque);  // black where no run reaches
+        AssignLarge(picture.pixels, count, kOpaque);  // black where no run reaches
         DecodeBmpRle(file, layout, picture.pixels.data());
     } else {
-        picture.pixels.resize(count);
+        AssignLarge(picture.pixels, count);
         DecodeBmpRows(file, layout, picture.pixels.data());
     }
 

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "files/ByteOrder.h"
+#include "files/LargeBuffer.h"
 
 std::array<std::uint8_t, kBmpFileHeaderSize> BmpFileHeader(std::uint64_t encodingLength, std::uint32_t pixelOffset)
 {
@@ -42,7 +43,8 @@ std::vector<std::uint8_t> EncodeBmp24(const Picture& picture)
     const std::size_t rowBytes = (width * 24 + 31) / 32 * 4;
     const std::size_t imageSize = rowBytes * height;
 
-    std::vector<std::uint8_t> file(kBmp24PixelOffset + imageSize);
+    std::vector<std::uint8_t> file;
+    AssignLarge<std::uint8_t>(file, kBmp24PixelOffset + imageSize);
     const auto header = BmpFileHeader(kInfoHeaderSize + imageSize, kBmp24PixelOffset);
     std::copy(header.begin(), header.end(), file.begin());
     PutInfoHeader(file.data() + kBmpFileHeaderSize, picture, static_cast<std::uint32_t>(imageSize));

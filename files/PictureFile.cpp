@@ -8,6 +8,7 @@
 #include "files/BmpReader.h"
 #include "files/BmpWriter.h"
 #include "files/IconReader.h"
+#include "files/LargeBuffer.h"
 #include "files/MetafileReader.h"
 #include "model/EditorError.h"
 #include "model/ImageSurface.h"
@@ -55,7 +56,8 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName)
     if (file.get() < 0 || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
         throw EditorError("Cannot open file " + fileName);
 
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(status.st_size));
+    std::vector<std::uint8_t> bytes;
+    AssignLarge<std::uint8_t>(bytes, static_cast<std::size_t>(status.st_size));
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t got = ::read(file.get(), bytes.data() + done, bytes.size() - done);
