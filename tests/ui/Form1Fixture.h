@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "ScriptedDialogs.h"
@@ -21,6 +22,11 @@ protected:
         form->show();
         form->activateWindow();
         QApplication::setActiveWindow(form);
+        // A test that ended with a mouse button held would hand it on to this one.
+        for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
+            if (QApplication::mouseButtons() & button)
+                QTest::mouseRelease(form->centralWidget(), button, Qt::NoModifier, QPoint(402, 250));
+        }
     }
 
     void TearDown() override
