@@ -20,15 +20,20 @@ using Reader = Picture (*)(std::vector<std::uint8_t>);
 struct PictureFileKind {
     const char* extension;
     Reader read;
+    const char* tooLong;  // the message for a file longer than any of its kind can be
 };
 
 // Tried in this order; the extension must match exactly after lower-casing.
 constexpr PictureFileKind kKinds[] = {
-    {"bmp", ReadBmp},
-    {"ico", ReadIcon},
-    {"emf", ReadMetafile},
-    {"wmf", ReadMetafile},
+    {"bmp", ReadBmp, "Bitmap image is too large"},
+    {"ico", ReadIcon, "Icon image is not valid"},
+    {"emf", ReadMetafile, "Metafile is not valid"},
+    {"wmf", ReadMetafile, "Metafile is not valid"},
 };
+
+// Every size and offset these formats hold is 32 bits wide, so no sound file is longer;
+// a longer one is refused before memory for it is asked for.
+constexpr std::uint64_t kLongestPictureFile = 0xFFFFFFFFu;
 
 class FileDescriptor {
 public:
@@ -48,13 +53,16 @@ private:
 
 // The whole file in one vector of exactly its size, so that a picture can keep it
 // without a second copy.
-std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName)
+std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName, const PictureFileKind& kind)
 {
-    const FileDescriptor file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so that a pipe given a picture's name cannot hold the program up.
+    const FileDescriptor file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat status {};
-    // A folder or device opens on this platform but is no picture file.
+    // A folder, pipe or device opens on this platform but is no picture file.
     if (file.get() < 0 || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
         throw EditorError("Cannot open file " + fileName);
+    if (static_cast<std::uint64_t>(status.st_size) > kLongestPictureFile)
+        throw EditorError(kind.tooLong);
 
     std::vector<std::uint8_t> bytes;
     AssignLarge<std::uint8_t>(bytes, static_cast<std::size_t>(status.st_size));
@@ -105,7 +113,7 @@ Picture LoadPictureFile(const std::string& fileName)
     const std::string extension = PictureExtension(fileName);
     for (const PictureFileKind& kind : kKinds)
         if (extension == kind.extension)
-            return kind.read(ReadWholeFile(fileName));
+            return kind.read(ReadWholeFile(fileName, kind));
     throw EditorError("Unknown picture file extension (." + extension + ")");
 }
 

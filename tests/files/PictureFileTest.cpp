@@ -100,6 +100,31 @@ TEST(LoadPictureFile, FolderCannotBeOpened)
     EXPECT_EQ(LoadFailure(name), "Cannot open file " + name);
 }
 
+TEST(LoadPictureFile, PipeCannotBeOpened)
+{
+    const TempFolder folder;
+    const std::string name = folder.file("pipe.bmp");
+    ASSERT_EQ(::mkfifo(name.c_str(), 0600), 0);
+    EXPECT_EQ(LoadFailure(name), "Cannot open file " + name);  // and returns, with no writer
+}
+
+// Longer than any 32-bit size field can describe; sparse, so it costs no disk space.
+TEST(LoadPictureFile, FileLongerThanItsFormatAllowsIsRefusedBeforeReading)
+{
+    struct Case {
+        const char* name;
+        const char* message;
+    };
+    for (const Case c : {Case{"huge.bmp", "Bitmap image is too large"}, Case{"huge.ico", "Icon image is not valid"},
+                         Case{"huge.wmf", "Metafile is not valid"}}) {
+        const TempFolder folder;
+        const std::string name = folder.file(c.name);
+        WriteBytes(name, {'B', 'M'});
+        std::filesystem::resize_file(name, std::uintmax_t{1} << 32);
+        EXPECT_EQ(LoadFailure(name), c.message) << c.name;
+    }
+}
+
 TEST(LoadPictureFile, ReadsTheKindTheExtensionNamesInAnyCase)
 {
     const TempFolder folder;
