@@ -58,20 +58,43 @@ public:
     // values: the twelve value lines (with their CR LF) of corners 1 to 4, X, Y, Z each.
     void add(const std::string_view (&values)[12]);
 
-    // The same for values that are all kUsualLine long, given by their first character:
-    // the face is a fixed text with the values copied into fixed places.
-    void addUsual(const char* const (&values)[12])
+    // Faces whose values are all kUsualLine long are a fixed text with the values copied
+    // into fixed places; a column of the mesh shares its X values, so they are filled in
+    // once. Values are given by their first character.
+    // Starts a column: x1 is the X of corners 1 and 4, x2 that of corners 2 and 3.
+    void beginColumn(const char* x1, const char* x2)
+    {
+        columnTemplate_ = dxf_face::kTemplate;
+        put(columnTemplate_.data(), 0, x1);
+        put(columnTemplate_.data(), 3, x2);
+        put(columnTemplate_.data(), 6, x2);
+        put(columnTemplate_.data(), 9, x1);
+    }
+    // A face of the current column: y1 is the Y of corners 1 and 2, y2 that of corners 3
+    // and 4, z the heights of corners 1 to 4.
+    void addInColumn(const char* y1, const char* y2, const char* const (&z)[4])
     {
         char* out = claim(dxf_face::kFaceSize);
-        std::memcpy(out, dxf_face::kTemplate.data(), dxf_face::kFaceSize);
-        for (std::size_t k = 0; k < 12; ++k)
-            std::memcpy(out + dxf_face::ValueSlot(k), values[k], kUsualLine - 2);
+        std::memcpy(out, columnTemplate_.data(), dxf_face::kFaceSize);
+        put(out, 1, y1);
+        put(out, 2, z[0]);
+        put(out, 4, y1);
+        put(out, 5, z[1]);
+        put(out, 7, y2);
+        put(out, 8, z[2]);
+        put(out, 10, y2);
+        put(out, 11, z[3]);
     }
 
     // Hands over what the block holds. Throws FileWriteError like the writer.
     void flush();
 
 private:
+    static void put(char* face, std::size_t k, const char* value)
+    {
+        std::memcpy(face + dxf_face::ValueSlot(k), value, kUsualLine - 2);
+    }
+
     // Room for size more bytes, flushing first when the block is full.
     char* claim(std::size_t size)
     {
@@ -84,6 +107,7 @@ private:
     void makeRoom(std::size_t size);
 
     SafeFileWriter& out_;
+    std::array<char, dxf_face::kFaceSize> columnTemplate_ = dxf_face::kTemplate;
     std::size_t capacity_;
     std::unique_ptr<char[]> block_;
     std::size_t used_ = 0;

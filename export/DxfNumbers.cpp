@@ -67,24 +67,9 @@ DxfNumberTable::DxfNumberTable()
             FixedFromTenThousandths(std::int64_t{coordinate} * 10000);
 }
 
-std::string_view DxfNumberTable::heightLine(double height, std::string& scratch) const
+std::string_view DxfNumberTable::formattedLine(double value, std::string& scratch)
 {
-    // NaN fails both comparisons; within the range the nearest sum is the only candidate.
-    if (height >= 0.0 && height <= 10.2) {
-        const auto sum = static_cast<std::size_t>(std::lrint(height * 75));
-        if (heights_[sum] == height)
-            return Line(sumLines_[sum]);
-    }
-    scratch = FormatFixed(height, 4, 8);
-    scratch += "\r\n";
-    return scratch;
-}
-
-std::string_view DxfNumberTable::coordinateLine(int coordinate, std::string& scratch) const
-{
-    if (coordinate >= 0 && coordinate < kCoordinates)
-        return Line(coordinateLines_[static_cast<std::size_t>(coordinate)]);
-    scratch = FormatFixed(coordinate, 4, 8);
+    scratch = FormatFixed(value, 4, 8);
     scratch += "\r\n";
     return scratch;
 }

@@ -19,8 +19,23 @@ public:
     DxfNumberTable();
 
     // The line for a height; the returned text lives in the table or in scratch.
-    std::string_view heightLine(double height, std::string& scratch) const;
-    std::string_view coordinateLine(int coordinate, std::string& scratch) const;
+    // Inline: an export looks up some 90,000 heights.
+    std::string_view heightLine(double height, std::string& scratch) const
+    {
+        // NaN fails both comparisons; within the range the nearest sum is the only candidate.
+        if (height >= 0.0 && height <= 10.2) {
+            const auto sum = static_cast<std::size_t>(height * 75 + 0.5);
+            if (heights_[sum] == height)
+                return Line(sumLines_[sum]);
+        }
+        return formattedLine(height, scratch);
+    }
+    std::string_view coordinateLine(int coordinate, std::string& scratch) const
+    {
+        if (coordinate >= 0 && coordinate < kCoordinates)
+            return Line(coordinateLines_[static_cast<std::size_t>(coordinate)]);
+        return formattedLine(coordinate, scratch);
+    }
 
     // The height sampling gives for a channel sum, and the table's line for it.
     double sumHeight(int sum) const { return heights_[static_cast<std::size_t>(sum)]; }
@@ -29,6 +44,7 @@ public:
 private:
     using LineText = std::array<char, 10>;  // 8 characters and CR LF
     static std::string_view Line(const LineText& text) { return {text.data(), text.size()}; }
+    static std::string_view formattedLine(double value, std::string& scratch);
 
     std::array<double, kSums> heights_;
     std::array<LineText, kSums> sumLines_;

@@ -69,10 +69,13 @@ void WriteCellFaces(SafeFileWriter& out, const EditorState& state)
     const int gridSize = MeshGridSize(state);
     if (gridSize < 1)
         return;
-    // Grid indices stay within 0..301, all in the table.
+    // Grid indices stay within 0..301, all in the table; the rows' lines serve every column.
     const DxfNumberTable& numbers = DxfNumbers();
     std::string unused;
     const auto coordinate = [&](int value) { return numbers.coordinateLine(value, unused); };
+    std::string_view rowLines[HeightGrid::kMaxIndex + 1];
+    for (int n = 0; n <= gridSize; ++n)
+        rowLines[n] = coordinate(n);
 
     auto left = std::make_unique<ColumnLines>();
     auto right = std::make_unique<ColumnLines>();
@@ -82,19 +85,20 @@ void WriteCellFaces(SafeFileWriter& out, const EditorState& state)
         left->load(state.HeightGrid, i, gridSize);
         const std::string_view x1 = coordinate(i);
         const std::string_view x2 = coordinate(i + 1);
+        const bool usual = left->usual && right->usual;
+        if (usual)
+            block.beginColumn(x1.data(), x2.data());
         for (int n = gridSize - 1; n >= 0; --n) {
             const double heights[4] = {left->heights[n], right->heights[n], right->heights[n + 1],
                                        left->heights[n + 1]};
             if (LeftOut(state, heights))
                 continue;
-            const std::string_view y1 = coordinate(n);
-            const std::string_view y2 = coordinate(n + 1);
-            if (left->usual && right->usual) {
-                const char* const values[12] = {
-                    x1.data(), y1.data(), left->lines[n].data(),      x2.data(), y1.data(), right->lines[n].data(),
-                    x2.data(), y2.data(), right->lines[n + 1].data(), x1.data(), y2.data(), left->lines[n + 1].data(),
-                };
-                block.addUsual(values);
+            const std::string_view y1 = rowLines[n];
+            const std::string_view y2 = rowLines[n + 1];
+            if (usual) {
+                const char* const z[4] = {left->lines[n].data(), right->lines[n].data(),
+                                          right->lines[n + 1].data(), left->lines[n + 1].data()};
+                block.addInColumn(y1.data(), y2.data(), z);
             } else {
                 const std::string_view values[12] = {
                     x1, y1, left->lines[n],      x2, y1, right->lines[n],

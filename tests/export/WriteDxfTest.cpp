@@ -144,6 +144,19 @@ TEST_F(WriteDxfTest, GridOneWithoutBlackFacesWritesOnlyTheTrailer)
     EXPECT_EQ(exportText(), kHeader + kTrailer + Lines({"Black not exported"}));
 }
 
+TEST_F(WriteDxfTest, AHeightSamplingCannotMakeIsStillWrittenExactly)
+{
+    // Grid column 0 is never sampled; a value there outside the sampled heights takes the
+    // writer's general path, and a wider number takes the room it needs.
+    prepare(MakePicture(4, 4, kWhite), 1);
+    state_.HeightGrid.set(0, 1, 12.5);
+    state_.HeightGrid.set(0, 0, 1234.56789);
+    const std::string expected = kHeader + Face({1, 0, Z}, {2, 0, Z}, {2, 1, Z}, {1, 1, Z}) +
+                                 Face({0, 0, "1234.5679"}, {1, 0, Z}, {1, 1, Z}, {0, 1, " 12.5000"}) +
+                                 BaseFace("   1.000", "   2.000") + kTrailer;
+    EXPECT_EQ(exportText(), expected);
+}
+
 TEST_F(WriteDxfTest, GridTwoOnFourByFour)
 {
     // Steps 2 and 2: grid column 1 reads image column 2, column 2 reads column 0; grid row
