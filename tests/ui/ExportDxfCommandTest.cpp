@@ -88,10 +88,16 @@ TEST_P(ExportCaptions, CaptionWaitsDuringTheDialogAndEndsByOutcome)
     const CaptionRow& row = GetParam();
     if (row.answer)
         dialogs.saveAnswers.push_back(temp.path(QString::fromLatin1(row.answer)));
+    QStringList captions;
+    QObject::connect(form, &QWidget::windowTitleChanged, [&](const QString& title) { captions << title; });
     form->ExportDXF1->trigger();
     ASSERT_EQ(dialogs.saveRequests.size(), 1u);
     EXPECT_EQ(dialogs.saveRequests[0].caption, kWaiting);
     EXPECT_EQ(form->windowTitle(), QString::fromLatin1(row.finalCaption));
+    QStringList expected = {kWaiting};
+    if (QString::fromLatin1(row.finalCaption) != kWaiting)
+        expected << QString::fromLatin1(row.finalCaption);
+    EXPECT_EQ(captions, expected);
     if (row.message) {
         ASSERT_EQ(dialogs.messages.size(), 1u);
         EXPECT_EQ(dialogs.messages[0].text, QString::fromLatin1(row.message));
