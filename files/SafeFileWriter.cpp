@@ -52,9 +52,9 @@ mode_t NewFileMode()
 }
 
 // Whether an existing target may be replaced, decided before anything is written. A
-// directory fails with EISDIR; a file that may not be opened for writing with the error
-// that opening gives (EACCES, EROFS, ...). The open does not truncate, and O_NONBLOCK keeps
-// it from waiting on a pipe. Returns the permissions the new file should get.
+// directory fails with EISDIR, anything else but a regular file with EACCES, and a file
+// that may not be opened for writing with the error that opening gives (EACCES, EROFS,
+// ...); the open does not truncate. Returns the permissions the new file should get.
 mode_t CheckTarget(const std::string& target)
 {
     struct stat info;
@@ -65,7 +65,11 @@ mode_t CheckTarget(const std::string& target)
     }
     if (S_ISDIR(info.st_mode))
         Fail(FileWriteError::Stage::Create, EISDIR);
-    const int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    // Renaming over a device, pipe or socket would put a plain file in its place (as root
+    // even over /dev/null), so only a regular file is ever replaced.
+    if (!S_ISREG(info.st_mode))
+        Fail(FileWriteError::Stage::Create, EACCES);
+    const int fd = ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         Fail(FileWriteError::Stage::Create, errno);
     ::close(fd);

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "tests/export/ScriptedFileOps.h"
 #include "tests/export/TempFolder.h"
@@ -123,6 +124,17 @@ TEST(SafeFileWriter, RefusesAFolderAsTargetBeforeCreatingAnything)
     EXPECT_EQ(error.stage, FileWriteError::Stage::Create);
     EXPECT_EQ(error.errorCode, EISDIR);
     EXPECT_EQ(ops.creates, 0);
+}
+
+TEST(SafeFileWriter, NeverReplacesAPipe)
+{
+    TempFolder folder;
+    ASSERT_EQ(::mkfifo(folder.file("pipe").c_str(), 0666), 0);
+    ScriptedFileOps ops;
+    const FileWriteError error = Failure([&] { SafeFileWriter out(folder.file("pipe"), ops); });
+    EXPECT_EQ(error.errorCode, EACCES);
+    EXPECT_EQ(ops.creates, 0);
+    EXPECT_TRUE(std::filesystem::is_fifo(folder.file("pipe")));
 }
 
 TEST(SafeFileWriter, AMissingFolderFailsAtCreation)
