@@ -14,7 +14,8 @@ QString AppTitleFromPath(const QString& programPath)
         name.truncate(dot);
     if (name.isEmpty())
         return name;
-    return name.left(1).toUpper() + name.mid(1).toLower();
+    // The first character keeps its case; only the rest is lowered.
+    return name.left(1) + name.mid(1).toLower();
 }
 
 QString AppTitle()

@@ -8,8 +8,8 @@
 class QWidget;
 
 // The title of every error box: the program file's name without its folder, cut at
-// its first full stop, first character upper case and the rest lower case
-// ("relief_foundry" gives "Relief_foundry").
+// its first full stop, the first character as it is and the rest lower case
+// ("EDITOR.EXE" gives "Editor", "relief_foundry" stays "relief_foundry").
 QString AppTitle();
 QString AppTitleFromPath(const QString& programPath);
 

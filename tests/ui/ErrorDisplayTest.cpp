@@ -22,15 +22,15 @@ TEST_P(AppTitleRows, NameWithoutFolderCutAtTheFirstFullStop)
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, AppTitleRows,
-                         ::testing::Values(TitleRow{"/usr/bin/relief_foundry", "Relief_foundry"},
+                         ::testing::Values(TitleRow{"/usr/bin/relief_foundry", "relief_foundry"},
                                            TitleRow{"/opt/EDITOR.EXE", "Editor"},
-                                           TitleRow{"/home/u/my.prog.v2", "My"},
-                                           TitleRow{"relief_FOUNDRY", "Relief_foundry"},
+                                           TitleRow{"/home/u/my.prog.v2", "my"},
+                                           TitleRow{"Relief_FOUNDRY", "Relief_foundry"},
                                            TitleRow{"/srv/.hidden", ""}));
 
 TEST(ErrorDisplayTest, TheApplicationTitleComesFromThisProgramsFile)
 {
-    EXPECT_EQ(AppTitle(), "Test_ui");
+    EXPECT_EQ(AppTitle(), "test_ui");
 }
 
 TEST(ErrorDisplayTest, AGuardedHandlerShowsItsFailureAndTheProgramGoesOn)
