@@ -45,6 +45,13 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogSettings& 
 
 class QtDialogs : public Dialogs {
 public:
+    // Qt would offer the custom colours a previous run saved; every run starts afresh.
+    QtDialogs()
+    {
+        for (int i = 0; i < QColorDialog::customCount(); ++i)
+            QColorDialog::setCustomColor(i, Qt::white);
+    }
+
     std::optional<QString> openFileName(QWidget* parent, const FileDialogSettings& settings) override
     {
         return RunFileDialog(parent, settings, false);
@@ -55,7 +62,7 @@ public:
         return RunFileDialog(parent, settings, true);
     }
 
-    // QColorDialog keeps its 16 custom colours for the whole run by itself.
+    // QColorDialog keeps its 16 custom colours for the rest of the run by itself.
     std::optional<ColourValue> chooseColour(QWidget* parent, ColourValue initial) override
     {
         const QColor start(RedOf(initial), GreenOf(initial), BlueOf(initial));
