@@ -10,7 +10,7 @@
 
 namespace {
 
-// Large enough that a 17 MB mesh costs a handful of system calls.
+// Small pieces (a bitmap row, a line) are gathered into writes of up to this size.
 constexpr std::size_t kBufferSize = std::size_t{1} << 20;
 // A piece this large gains nothing from a copy into the buffer: it goes to the file as it is.
 constexpr std::size_t kDirectWrite = std::size_t{64} << 10;
