@@ -69,6 +69,10 @@ mode_t CheckTarget(const std::string& target)
     // even over /dev/null), so only a regular file is ever replaced.
     if (!S_ISREG(info.st_mode))
         Fail(FileWriteError::Stage::Create, EACCES);
+    // A file nobody may write was made read-only on purpose: keep it so even for root,
+    // whom the open below would let through.
+    if ((info.st_mode & 0222) == 0)
+        Fail(FileWriteError::Stage::Create, EACCES);
     const int fd = ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         Fail(FileWriteError::Stage::Create, errno);

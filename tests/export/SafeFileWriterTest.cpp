@@ -137,6 +137,20 @@ TEST(SafeFileWriter, NeverReplacesAPipe)
     EXPECT_TRUE(std::filesystem::is_fifo(folder.file("pipe")));
 }
 
+TEST(SafeFileWriter, KeepsAReadOnlyFileEvenForRoot)
+{
+    TempFolder folder;
+    const std::string target = folder.file("kept.bin");
+    { SafeFileWriter out(target); out.write("old"); out.commit(); }
+    ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
+    ScriptedFileOps ops;
+    const FileWriteError error = Failure([&] { SafeFileWriter out(target, ops); });
+    EXPECT_EQ(error.stage, FileWriteError::Stage::Create);
+    EXPECT_EQ(error.errorCode, EACCES);
+    EXPECT_EQ(ops.creates, 0);
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"kept.bin"});
+}
+
 TEST(SafeFileWriter, AMissingFolderFailsAtCreation)
 {
     TempFolder folder;
