@@ -1,10 +1,26 @@
 #include "ui/Dialogs.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace {
+
+// The window that was active before a modal dialog is active again after it. Window
+// managers do this themselves; on a bare X display the keyboard would go nowhere.
+class ReactivateAfter {
+public:
+    ~ReactivateAfter()
+    {
+        if (window_ && window_->isVisible())
+            window_->activateWindow();
+    }
+
+private:
+    QPointer<QWidget> window_ = QApplication::activeWindow();
+};
 
 // Qt shows only the part before the last parenthesised pattern when details are
 // hidden, so the label keeps its own "(*.DXF)" and the pattern goes after it.
@@ -24,6 +40,7 @@ QString Suffix(const QString& defaultExtension)
 
 std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogSettings& settings, bool save)
 {
+    ReactivateAfter reactivate;
     QFileDialog dialog(parent, settings.title);
     // Qt's own dialog on every desktop, so the filter label and prompts look the same.
     QFileDialog::Options options = QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails;
@@ -66,6 +83,7 @@ public:
     std::optional<ColourValue> chooseColour(QWidget* parent, ColourValue initial) override
     {
         const QColor start(RedOf(initial), GreenOf(initial), BlueOf(initial));
+        ReactivateAfter reactivate;
         QColorDialog dialog(start, parent);
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
@@ -75,6 +93,7 @@ public:
 
     void message(QWidget* parent, const QString& title, const QString& text, Icon icon) override
     {
+        ReactivateAfter reactivate;
         QMessageBox box(icon == Icon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon, title, text,
                         QMessageBox::Ok, parent);
         box.setWindowModality(Qt::ApplicationModal);

@@ -1,5 +1,6 @@
 #include "ui/TForm2.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -97,7 +98,17 @@ void TForm2::ShowModal()
         shownBefore_ = true;
         CentreOnScreen(this, kOuterSize);
     }
+    activeBefore_ = QApplication::activeWindow();
     show();
     raise();
     activateWindow();
+}
+
+// Window managers give the focus back by themselves; a bare X display would leave the
+// keyboard with nobody.
+void TForm2::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    if (activeBefore_ && activeBefore_ != this && activeBefore_->isVisible())
+        activeBefore_->activateWindow();
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <QPointer>
 #include <QWidget>
 
 class QPlainTextEdit;
@@ -25,8 +26,12 @@ public:
 
     QScrollArea* scrollArea() const { return scrollArea_; }
 
+protected:
+    void hideEvent(QHideEvent* event) override;
+
 private:
     QScrollArea* scrollArea_ = nullptr;
+    QPointer<QWidget> activeBefore_;  // activated again when the window closes
     bool shownBefore_ = false;
 };
 
