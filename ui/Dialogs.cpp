@@ -8,10 +8,16 @@
 
 namespace {
 
-// The window that was active before a modal dialog is active again after it. Window
-// managers do this themselves; on a bare X display the keyboard would go nowhere.
+// The window that was active before a modal dialog is active again after it (or, when
+// none was, because a dialog just closed, the dialog's own window). Window managers do
+// this themselves; on a bare X display the keyboard would go nowhere.
 class ReactivateAfter {
 public:
+    explicit ReactivateAfter(QWidget* parent)
+        : window_(QApplication::activeWindow() ? QApplication::activeWindow()
+                                               : parent ? parent->window() : nullptr)
+    {
+    }
     ~ReactivateAfter()
     {
         if (window_ && window_->isVisible())
@@ -19,8 +25,17 @@ public:
     }
 
 private:
-    QPointer<QWidget> window_ = QApplication::activeWindow();
+    QPointer<QWidget> window_;
 };
+
+// Runs a modal dialog with the keyboard in it. Window managers focus a new dialog; on a
+// bare X display the keys would stay with the blocked window behind it.
+int RunModal(QDialog& dialog)
+{
+    dialog.show();
+    dialog.activateWindow();
+    return dialog.exec();
+}
 
 // Qt shows only the part before the last parenthesised pattern when details are
 // hidden, so the label keeps its own "(*.DXF)" and the pattern goes after it.
@@ -40,7 +55,7 @@ QString Suffix(const QString& defaultExtension)
 
 std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogSettings& settings, bool save)
 {
-    ReactivateAfter reactivate;
+    ReactivateAfter reactivate(parent);
     QFileDialog dialog(parent, settings.title);
     // Qt's own dialog on every desktop, so the filter label and prompts look the same.
     QFileDialog::Options options = QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails;
@@ -55,7 +70,7 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogSettings& 
     dialog.setDefaultSuffix(Suffix(settings.defaultExtension));
     if (!settings.fileName.isEmpty())
         dialog.selectFile(settings.fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (RunModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
 }
@@ -83,9 +98,9 @@ public:
     std::optional<ColourValue> chooseColour(QWidget* parent, ColourValue initial) override
     {
         const QColor start(RedOf(initial), GreenOf(initial), BlueOf(initial));
-        ReactivateAfter reactivate;
+        ReactivateAfter reactivate(parent);
         QColorDialog dialog(start, parent);
-        if (dialog.exec() != QDialog::Accepted)
+        if (RunModal(dialog) != QDialog::Accepted)
             return std::nullopt;
         const QColor chosen = dialog.selectedColor();
         return MakeColour(chosen.red(), chosen.green(), chosen.blue());
@@ -93,11 +108,11 @@ public:
 
     void message(QWidget* parent, const QString& title, const QString& text, Icon icon) override
     {
-        ReactivateAfter reactivate;
+        ReactivateAfter reactivate(parent);
         QMessageBox box(icon == Icon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon, title, text,
                         QMessageBox::Ok, parent);
         box.setWindowModality(Qt::ApplicationModal);
-        box.exec();
+        RunModal(box);
     }
 };
 

@@ -27,6 +27,8 @@ int main(int argc, char** argv)
     Form1->ensurePolished();
     CentreOnScreen(Form1, Form1->sizeHint());
     Form1->show();
+    // Window managers focus a new window themselves; a bare X display needs asking.
+    Form1->activateWindow();
     // Only scripts/screenshot sets this; the program otherwise reads no environment.
     const QString screenshotDir = qEnvironmentVariable("RELIEF_FOUNDRY_SCREENSHOT");
     if (!screenshotDir.isEmpty())
