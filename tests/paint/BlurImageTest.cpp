@@ -249,10 +249,7 @@ TEST(BlurImageFlat, SecondPassDarkensTheEdgesFurther)
 
 TEST(BlurImageFailure, IconPictureFailsAtTheFirstReadAndChangesNothing)
 {
-    Picture icon;
-    icon.kind = PictureKind::Icon;
-    icon.width = icon.height = 32;
-    ImageSurface surface = SurfaceWith(icon);
+    ImageSurface surface = IconSurface();
     int changes = 0;
     surface.setChangeListener([&](const Rect&) { ++changes; });
     try {

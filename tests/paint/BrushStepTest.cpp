@@ -235,10 +235,7 @@ class PaintStepOnIcon : public testing::TestWithParam<std::uint8_t> {};
 
 TEST_P(PaintStepOnIcon, FailsBeforeChangingAnything)
 {
-    Picture icon;
-    icon.kind = PictureKind::Icon;
-    icon.width = icon.height = 32;
-    ImageSurface surface = SurfaceWith(icon);
+    ImageSurface surface = IconSurface();
     int changes = 0;
     surface.setChangeListener([&](const Rect&) { ++changes; });
     try {

@@ -27,6 +27,15 @@ inline ImageSurface SurfaceWith(Picture picture)
     return surface;
 }
 
+// A 32 x 32 icon: a picture with a size but no pixels to paint on.
+inline ImageSurface IconSurface()
+{
+    Picture icon;
+    icon.kind = PictureKind::Icon;
+    icon.width = icon.height = 32;
+    return SurfaceWith(std::move(icon));
+}
+
 inline void SetPixel(Picture& picture, int x, int y, ColourValue colour)
 {
     picture.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width) +
