@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 
 #include "tests/export/ScriptedFileOps.h"
-#include "tests/export/TempFolder.h"
+#include "tests/TempFolder.h"
 
 namespace {
 

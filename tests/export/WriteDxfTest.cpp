@@ -10,7 +10,7 @@
 #include "model/EditorState.h"
 #include "model/SampleHeights.h"
 #include "tests/export/ScriptedFileOps.h"
-#include "tests/export/TempFolder.h"
+#include "tests/TempFolder.h"
 #include "tests/model/PictureMaker.h"
 
 namespace {

@@ -21,7 +21,10 @@ public:
     }
     ~TempFolder()
     {
+        // A test may have taken the write permission away to provoke a failure.
         std::error_code ignored;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
         std::filesystem::remove_all(path_, ignored);
     }
     TempFolder(const TempFolder&) = delete;
