@@ -51,9 +51,9 @@ void BenchBlur()
 {
     const Picture original = GradientPicture(4096, 4096);
     EditorState state;
-    state.GridSize = 300;
-    state.ImageWidth = state.ImageHeight = 4096;
-    state.StepX = state.StepY = 4096.0 / 300;
+    state.gridSize = 300;
+    state.imageWidth = state.imageHeight = 4096;
+    state.stepX = state.stepY = 4096.0 / 300;
     ImageSurface surface;
     Report("BlurImage, grid 300, 4096 x 4096", 7, [&] { surface.putPicture(original); },
            [&] { BlurImage(state, surface); }, 50);
@@ -66,11 +66,11 @@ void BenchOneStep()
     Rect repaint;  // what a display would be asked to redraw
     surface.setChangeListener([&](const Rect& changed) { repaint = changed; });
     EditorState state;
-    state.Drawing = true;
-    state.NibSize = 100;
+    state.drawing = true;
+    state.nibSize = 100;
     constexpr int kSteps = 1000;
-    for (std::uint8_t tool : {kPencil, kBlurBrush}) {
-        state.CurrentTool = tool;
+    for (Tool tool : {Tool::Pencil, Tool::BlurBrush}) {
+        state.currentTool = tool;
         std::vector<double> perStep;
         for (int run = 0; run < 7; ++run) {
             const auto start = Clock::now();
@@ -80,7 +80,7 @@ void BenchOneStep()
         }
         std::sort(perStep.begin(), perStep.end());
         std::printf("%-48s best %9.4f ms  median %9.4f ms  (goal < 0.2 ms)\n",
-                    tool == kPencil ? "one step, nib 100, pencil, with repaint rect"
+                    tool == Tool::Pencil ? "one step, nib 100, pencil, with repaint rect"
                                     : "one step, nib 100, blur brush, with repaint rect",
                     perStep.front(), perStep[perStep.size() / 2]);
     }
@@ -94,8 +94,8 @@ void BenchStroke()
     ImageSurface surface;
     int repaints = 0;
     EditorState state;
-    state.Drawing = true;
-    state.NibSize = 10;
+    state.drawing = true;
+    state.nibSize = 10;
     Report("stroke of 10,000 moves, nib 10, built-in picture", 7,
            [&] {
                surface.setChangeListener(nullptr);
@@ -105,7 +105,7 @@ void BenchStroke()
            },
            [&] {
                for (int k = 0; k < 10000; ++k) {
-                   state.CurrentTool = static_cast<std::uint8_t>(1 + k / 3334);
+                   state.currentTool = static_cast<Tool>(1 + k / 3334);
                    PaintStep(state, surface, kMaroon, kLeftButton, (k * 7) % 340 - 10, (k * 3) % 220 - 10);
                }
            },

@@ -26,21 +26,21 @@ void WriteLine(SafeFileWriter& out, std::string_view text)
 // exactly 10 come out a bit above it.
 bool LeftOut(const EditorState& state, const double (&heights)[4])
 {
-    if (state.ExportBlackPlanes && state.ExportWhitePlanes)
+    if (state.exportBlackPlanes && state.exportWhitePlanes)
         return false;
     long double sum = heights[0];
     sum += heights[1];
     sum += heights[2];
     sum += heights[3];
     const double average = static_cast<double>(sum / 4);
-    if (!state.ExportBlackPlanes && average == 0)
+    if (!state.exportBlackPlanes && average == 0)
         return true;
-    return !state.ExportWhitePlanes && average > 10;
+    return !state.exportWhitePlanes && average > 10;
 }
 
 // The grid box never goes beyond the grid's 300; a stray larger value is held to it, so
 // the mesh stays the one sampling can fill.
-int MeshGridSize(const EditorState& state) { return std::min(state.GridSize, HeightGrid::kMaxIndex); }
+int MeshGridSize(const EditorState& state) { return std::min(state.gridSize, HeightGrid::kMaxIndex); }
 
 // The heights of one grid column with their prepared lines: every height is used by up
 // to four faces, so it is looked up once.
@@ -50,7 +50,7 @@ struct ColumnLines {
     std::string scratch[HeightGrid::kMaxIndex + 1];
     bool usual = true;  // every line of the usual width
 
-    void load(const ::HeightGrid& grid, int column, int rows)
+    void load(const HeightGrid& grid, int column, int rows)
     {
         const DxfNumberTable& numbers = DxfNumbers();
         usual = true;
@@ -79,10 +79,10 @@ void WriteCellFaces(SafeFileWriter& out, const EditorState& state)
 
     auto left = std::make_unique<ColumnLines>();
     auto right = std::make_unique<ColumnLines>();
-    right->load(state.HeightGrid, gridSize + 1, gridSize);
+    right->load(state.heights, gridSize + 1, gridSize);
     DxfFaceBlock block(out);
     for (int i = gridSize; i >= 0; --i) {
-        left->load(state.HeightGrid, i, gridSize);
+        left->load(state.heights, i, gridSize);
         const std::string_view x1 = coordinate(i);
         const std::string_view x2 = coordinate(i + 1);
         const bool usual = left->usual && right->usual;
@@ -136,9 +136,9 @@ void WriteTrailer(SafeFileWriter& out, const EditorState& state)
     for (std::string_view line : {"0", "ENDSEC", "0", "EOF", "2"})
         WriteLine(out, line);
     WriteLine(out, kCredit);
-    if (!state.ExportBlackPlanes)
+    if (!state.exportBlackPlanes)
         WriteLine(out, "Black not exported");
-    if (!state.ExportWhitePlanes)
+    if (!state.exportWhitePlanes)
         WriteLine(out, "White not exported");
 }
 
@@ -152,30 +152,30 @@ void WriteDxf(EditorState& state, const ImageSurface& image, const std::string& 
         SafeFileWriter out(path, ops);
         out.write(kHeader);
         WriteCellFaces(out, state);
-        if (state.ExportBlackPlanes == state.ExportWhitePlanes)
+        if (state.exportBlackPlanes == state.exportWhitePlanes)
             WriteBaseFace(out, MeshGridSize(state));
         WriteTrailer(out, state);
         out.commit();
     } catch (const FileWriteError& failure) {
-        throw EditorError(DxfErrorMessage(failure.errorCode));
+        throw EditorError(DxfFailure(failure.errorCode), std::to_string(failure.errorCode));
     }
 }
 
-std::string DxfErrorMessage(int errorCode)
+Failure DxfFailure(int errorCode)
 {
     switch (errorCode) {
     case ENOENT:
     case ENOTDIR:
-        return "Invalid filename";
+        return Failure::InvalidFilename;
     case EACCES:
     case EPERM:
     case EROFS:
     case EISDIR:
-        return "File access denied";
+        return Failure::AccessDenied;
     case EMFILE:
     case ENFILE:
-        return "Too many open files";
+        return Failure::TooManyOpenFiles;
     default:
-        return "I/O error " + std::to_string(errorCode);
+        return Failure::Io;
     }
 }

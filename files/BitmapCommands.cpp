@@ -19,5 +19,5 @@ void LoadBitmap(ImageSurface& image, EditorState& state, const std::string& file
 {
     Picture picture = LoadPictureFile(fileName);
     image.putPicture(std::move(picture));
-    state.HeightGrid.clear();
+    state.heights.clear();
 }

@@ -12,9 +12,9 @@ constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kCoreHeaderSize = 12;
 constexpr std::uint32_t kInfoHeaderSize = 40;
 
-[[noreturn]] void FailReadError() { throw EditorError("Stream read error"); }
-[[noreturn]] void FailNotValid() { throw EditorError("Bitmap image is not valid"); }
-[[noreturn]] void FailTooLarge() { throw EditorError("Bitmap image is too large"); }
+[[noreturn]] void FailReadError() { throw EditorError(Failure::StreamRead); }
+[[noreturn]] void FailNotValid() { throw EditorError(Failure::BitmapNotValid); }
+[[noreturn]] void FailTooLarge() { throw EditorError(Failure::BitmapTooLarge); }
 
 // The information header's fields the reader uses; sizes kept in 64 bits so that no
 // later arithmetic on them can overflow.

@@ -38,8 +38,8 @@ constexpr std::int64_t kMaxBmpSide = 65535;
 constexpr std::int64_t kMaxBmpPixels = std::int64_t{1} << 28;
 
 // Reads and checks the file header, the information header, the masks and the colour
-// table of a non-empty file. Throws EditorError "Stream read error" when the file is
-// too short for its headers, "Bitmap image is too large" past the size limits, and
-// "Bitmap image is not valid" for anything else it cannot decode, including
+// table of a non-empty file. Throws EditorError StreamRead when the file is
+// too short for its headers, BitmapTooLarge past the size limits, and
+// BitmapNotValid for anything else it cannot decode, including
 // uncompressed pixel data shorter than the picture needs.
 BmpLayout ReadBmpLayout(const std::vector<std::uint8_t>& file);

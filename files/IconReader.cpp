@@ -20,21 +20,21 @@ bool EntryDataInside(const std::vector<std::uint8_t>& file, std::size_t entryAt,
 Picture ReadIcon(std::vector<std::uint8_t> file)
 {
     if (file.size() < kDirectoryHeaderSize)
-        throw EditorError("Stream read error");
+        throw EditorError(Failure::StreamRead);
     const std::uint16_t reserved = ReadU16(file.data());
     const std::uint16_t type = ReadU16(file.data() + 2);
     const std::size_t count = ReadU16(file.data() + 4);
     if (reserved != 0 || type != 1 || count == 0)
-        throw EditorError("Icon image is not valid");
+        throw EditorError(Failure::IconNotValid);
     const std::size_t directoryEnd = kDirectoryHeaderSize + count * kEntrySize;
     if (file.size() < directoryEnd)
-        throw EditorError("Stream read error");
+        throw EditorError(Failure::StreamRead);
 
     bool anyInside = false;
     for (std::size_t i = 0; i < count && !anyInside; ++i)
         anyInside = EntryDataInside(file, kDirectoryHeaderSize + i * kEntrySize, directoryEnd);
     if (!anyInside)
-        throw EditorError("Icon image is not valid");
+        throw EditorError(Failure::IconNotValid);
 
     Picture picture;
     picture.kind = PictureKind::Icon;

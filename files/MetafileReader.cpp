@@ -22,8 +22,8 @@ struct Size {
     std::int64_t height = 0;
 };
 
-[[noreturn]] void FailReadError() { throw EditorError("Stream read error"); }
-[[noreturn]] void FailNotValid() { throw EditorError("Metafile is not valid"); }
+[[noreturn]] void FailReadError() { throw EditorError(Failure::StreamRead); }
+[[noreturn]] void FailNotValid() { throw EditorError(Failure::MetafileNotValid); }
 
 void RequireBytes(const std::vector<std::uint8_t>& file, std::size_t count)
 {

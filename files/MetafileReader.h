@@ -8,7 +8,6 @@
 // themselves are not played. Accepted: an enhanced metafile (EMR_HEADER with the
 // " EMF" signature; size from its inclusive bounds), a placeable Windows metafile
 // (size from its bounding box at 96 pixels per inch) and a standard Windows metafile
-// (size from its first SetWindowExt record, else 0 x 0). Throws EditorError "Stream
-// read error" when the file is too short for the header it starts, else "Metafile is
-// not valid".
+// (size from its first SetWindowExt record, else 0 x 0). Throws EditorError
+// StreamRead when the file is too short for the header it starts, else MetafileNotValid.
 Picture ReadMetafile(std::vector<std::uint8_t> file);

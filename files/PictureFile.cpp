@@ -20,15 +20,15 @@ using Reader = Picture (*)(std::vector<std::uint8_t>);
 struct PictureFileKind {
     const char* extension;
     Reader read;
-    const char* tooLong;  // the message for a file longer than any of its kind can be
+    Failure tooLong;  // the failure for a file longer than any of its kind can be
 };
 
 // Tried in this order; the extension must match exactly after lower-casing.
 constexpr PictureFileKind kKinds[] = {
-    {"bmp", ReadBmp, "Bitmap image is too large"},
-    {"ico", ReadIcon, "Icon image is not valid"},
-    {"emf", ReadMetafile, "Metafile is not valid"},
-    {"wmf", ReadMetafile, "Metafile is not valid"},
+    {"bmp", ReadBmp, Failure::BitmapTooLarge},
+    {"ico", ReadIcon, Failure::IconNotValid},
+    {"emf", ReadMetafile, Failure::MetafileNotValid},
+    {"wmf", ReadMetafile, Failure::MetafileNotValid},
 };
 
 // Every size and offset these formats hold is 32 bits wide, so no sound file is longer;
@@ -60,7 +60,7 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName, const Pictu
     struct stat status {};
     // A folder, pipe or device opens on this platform but is no picture file.
     if (file.get() < 0 || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
-        throw EditorError("Cannot open file " + fileName);
+        throw EditorError(Failure::CannotOpen, fileName);
     if (static_cast<std::uint64_t>(status.st_size) > kLongestPictureFile)
         throw EditorError(kind.tooLong);
 
@@ -72,7 +72,7 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName, const Pictu
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            throw EditorError("Stream read error");
+            throw EditorError(Failure::StreamRead);
         if (got == 0)
             break;  // the file shrank while it was read: take what is there
         done += static_cast<std::size_t>(got);
@@ -114,7 +114,7 @@ Picture LoadPictureFile(const std::string& fileName)
     for (const PictureFileKind& kind : kKinds)
         if (extension == kind.extension)
             return kind.read(ReadWholeFile(fileName, kind));
-    throw EditorError("Unknown picture file extension (." + extension + ")");
+    throw EditorError(Failure::UnknownExtension, extension);
 }
 
 void SavePictureFile(ImageSurface& image, const std::string& fileName, FileOps& ops)
@@ -122,7 +122,7 @@ void SavePictureFile(ImageSurface& image, const std::string& fileName, FileOps& 
     const Picture& picture = image.picture();
     const bool freshEncoding = picture.kind == PictureKind::Bitmap && !picture.isEmpty() && !HasKeptEncoding(picture);
     if (freshEncoding && picture.pixelsUnusable)
-        throw EditorError("Bitmap image is not valid");
+        throw EditorError(Failure::BitmapNotValid);
     try {
         SafeFileWriter writer(fileName, ops);
         if (picture.kind != PictureKind::Bitmap) {
@@ -139,7 +139,7 @@ void SavePictureFile(ImageSurface& image, const std::string& fileName, FileOps& 
         writer.commit();
     } catch (const FileWriteError& error) {
         if (error.stage == FileWriteError::Stage::Create)
-            throw EditorError("Cannot create file " + fileName);
-        throw EditorError("Stream write error");
+            throw EditorError(Failure::CannotCreate, fileName);
+        throw EditorError(Failure::StreamWrite);
     }
 }

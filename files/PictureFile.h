@@ -12,13 +12,13 @@ class ImageSurface;
 std::string PictureExtension(std::string_view fileName);
 
 // Reads the named file as the kind its extension names (bmp, ico, emf, wmf).
-// Throws EditorError: "Unknown picture file extension (.%s)" (file not opened),
-// "Cannot open file %s", or the reader's message.
+// Throws EditorError: UnknownExtension (file not opened),
+// CannotOpen, or the reader's message.
 Picture LoadPictureFile(const std::string& fileName);
 
 // Writes the picture in the format of its kind, whatever the name says: a bitmap's
 // kept encoding behind a file header, else a fresh 24-bit encoding that then becomes
 // the kept one; the empty picture writes an empty file. Commit or nothing.
-// Throws EditorError "Cannot create file %s" or "Stream write error".
+// Throws EditorError CannotCreate or StreamWrite.
 void SavePictureFile(ImageSurface& image, const std::string& fileName,
                      FileOps& ops = SystemFileOps());

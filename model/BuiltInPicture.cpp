@@ -33,7 +33,7 @@ void CheckLayout(std::span<const std::uint8_t> file)
                       Read32(file, 18) == kWidth && Read32(file, 22) == kHeight &&
                       Read16(file, 26) == 1 && Read16(file, 28) == 24 && Read32(file, 30) == 0;
     if (!fits)
-        throw EditorError("Bitmap image is not valid");
+        throw EditorError(Failure::BitmapNotValid);
 }
 
 } // namespace

@@ -1,10 +1,22 @@
 #pragma once
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
-// The one failure type of the editor's core. Its message is the text the user sees
-// (the error display appends the full stop), e.g. "Bitmap image is not valid".
+#include "model/Failure.h"
+
+// The one failure type of the editor's core: a code from the list of failures, with the
+// text the user sees as its message (the error display appends the full stop), e.g.
+// EditorError(Failure::CannotOpen, name) reads "Cannot open file <name>".
 class EditorError : public std::runtime_error {
 public:
-    explicit EditorError(const std::string& message) : std::runtime_error(message) {}
+    explicit EditorError(Failure failure, std::string_view detail = {})
+        : std::runtime_error(FailureText(failure, detail)), failure_(failure)
+    {
+    }
+
+    Failure failure() const { return failure_; }
+
+private:
+    Failure failure_;
 };

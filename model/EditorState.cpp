@@ -15,21 +15,21 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 void InitDefaults(EditorState& state)
 {
-    state.Drawing = false;
-    state.CurrentTool = kPencil;
-    state.NibSize = 10;
-    state.ExportBlackPlanes = true;
-    state.ExportWhitePlanes = true;
+    state.drawing = false;
+    state.currentTool = Tool::Pencil;
+    state.nibSize = 10;
+    state.exportBlackPlanes = true;
+    state.exportWhitePlanes = true;
 }
 
 void ResetGrid(EditorState& state, const ImageSurface& image)
 {
-    state.GridSize = 50;
-    state.ImageWidth = image.width();
-    state.ImageHeight = image.height();
-    state.HeightGrid.clear();
+    state.gridSize = 50;
+    state.imageWidth = image.width();
+    state.imageHeight = image.height();
+    state.heights.clear();
     RecomputeSteps(state);
-    state.Drawing = false;
+    state.drawing = false;
 }
 
 void RecomputeSteps(EditorState& state)
@@ -37,8 +37,8 @@ void RecomputeSteps(EditorState& state)
     // Both operands convert to double exactly, so one division gives the double nearest
     // to the exact quotient. A grid size of 0 (an empty box) gives infinite steps, which
     // nothing uses: every loop over the grid runs zero times then.
-    state.StepX = static_cast<double>(state.ImageWidth) / static_cast<double>(state.GridSize);
-    state.StepY = static_cast<double>(state.ImageHeight) / static_cast<double>(state.GridSize);
+    state.stepX = static_cast<double>(state.imageWidth) / static_cast<double>(state.gridSize);
+    state.stepY = static_cast<double>(state.imageHeight) / static_cast<double>(state.gridSize);
 }
 
 std::int32_t ReadNumberBox(std::string_view text)
@@ -67,8 +67,8 @@ std::int32_t ReadNumberBox(std::string_view text)
 
 void ApplyGridSizeText(EditorState& state, std::string_view text)
 {
-    state.GridSize = ReadNumberBox(text);
-    if (state.GridSize > kLargestGridSize)
-        state.GridSize = kLargestGridSize;
+    state.gridSize = ReadNumberBox(text);
+    if (state.gridSize > kLargestGridSize)
+        state.gridSize = kLargestGridSize;
     RecomputeSteps(state);
 }

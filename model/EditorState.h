@@ -6,21 +6,22 @@
 
 class ImageSurface;
 
-enum Tool : std::uint8_t { kPencil = 1, kEraser = 2, kBlurBrush = 3 };
+// The painting tool; the numbers are the ones the tool buttons have always stored.
+enum class Tool : std::uint8_t { Pencil = 1, Eraser, BlurBrush };
 
 // The program-wide editing and export settings. One instance lives for the whole run.
 struct EditorState {
-    std::int32_t GridSize = 50;
-    double StepX = 6.4;
-    double StepY = 4.0;
-    std::int32_t ImageWidth = 320;
-    std::int32_t ImageHeight = 200;
-    ::HeightGrid HeightGrid;
-    std::uint8_t CurrentTool = kPencil;
-    bool Drawing = false;
-    std::int32_t NibSize = 10;
-    bool ExportBlackPlanes = true;
-    bool ExportWhitePlanes = true;
+    std::int32_t gridSize = 50;
+    double stepX = 6.4;
+    double stepY = 4.0;
+    std::int32_t imageWidth = 320;
+    std::int32_t imageHeight = 200;
+    HeightGrid heights;
+    Tool currentTool = Tool::Pencil;
+    bool drawing = false;
+    std::int32_t nibSize = 10;
+    bool exportBlackPlanes = true;
+    bool exportWhitePlanes = true;
 };
 
 // Tool, nib, drawing flag and export options to their start values. The caller

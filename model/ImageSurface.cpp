@@ -13,9 +13,9 @@ void ImageSurface::setDisplaySize(int width, int height)
 void ImageSurface::requirePixels() const
 {
     if (picture_.kind != PictureKind::Bitmap)
-        throw EditorError("Can only modify an image if it contains a bitmap");
+        throw EditorError(Failure::NotABitmap);
     if (picture_.pixelsUnusable)
-        throw EditorError("Bitmap image is not valid");
+        throw EditorError(Failure::BitmapNotValid);
 }
 
 void ImageSurface::setBrushColour(ColourValue colour)

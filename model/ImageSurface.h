@@ -32,8 +32,8 @@ public:
     PictureKind kind() const { return picture_.kind; }
 
     // The colour value of pixel (x, y); black outside the raster.
-    // Throws EditorError "Can only modify an image if it contains a bitmap" on an icon
-    // or metafile, and "Bitmap image is not valid" when the pixels are unusable.
+    // Throws EditorError NotABitmap on an icon or metafile, and BitmapNotValid when the
+    // pixels are unusable.
     ColourValue pixel(int x, int y) const
     {
         requirePixels();

@@ -17,7 +17,7 @@ struct Picture {
     std::vector<std::uint32_t> pixels;
 
     // Set when the file named a plane count other than 1: the picture loads with its
-    // size, but every use of its pixels fails with "Bitmap image is not valid".
+    // size, but every use of its pixels fails with BitmapNotValid.
     bool pixelsUnusable = false;
 
     // The file the picture came from, as read. For a bitmap whose encoding is kept,

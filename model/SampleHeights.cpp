@@ -38,16 +38,16 @@ void SampleHeights(EditorState& state, const ImageSurface& image)
 {
     static const HeightsBySum bySum;
     RecomputeSteps(state);
-    const int width = state.ImageWidth;
-    const int height = state.ImageHeight;
+    const int width = state.imageWidth;
+    const int height = state.imageHeight;
     // The grid box caps the size at 300; the cap here keeps a stray value from writing
     // outside the grid.
-    const int last = std::min(state.GridSize, HeightGrid::kMaxIndex);
+    const int last = std::min(state.gridSize, HeightGrid::kMaxIndex);
     int columns[HeightGrid::kMaxIndex + 1];
     for (int i = 1; i <= last; ++i)
-        columns[i] = width - static_cast<int>(std::min<long long>(RoundProduct(i, state.StepX), width));
+        columns[i] = width - static_cast<int>(std::min<long long>(RoundProduct(i, state.stepX), width));
     const auto rowOf = [&](int j) {
-        return static_cast<int>(std::min<long long>(RoundProduct(j, state.StepY), height));
+        return static_cast<int>(std::min<long long>(RoundProduct(j, state.stepY), height));
     };
     // Row by row, so that a large picture is read along its rows rather than across them;
     // reads change nothing, so their order is free. Each height is stored only after its
@@ -59,7 +59,7 @@ void SampleHeights(EditorState& state, const ImageSurface& image)
             // pixel() gives plain colour values (a read outside is already converted to
             // black), so the channel sum is that of the converted colour.
             const ColourValue colour = image.pixel(columns[i], y);
-            state.HeightGrid.set(i, j, bySum.heights[RedOf(colour) + GreenOf(colour) + BlueOf(colour)]);
+            state.heights.set(i, j, bySum.heights[RedOf(colour) + GreenOf(colour) + BlueOf(colour)]);
         }
     }
 }

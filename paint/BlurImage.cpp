@@ -22,7 +22,7 @@ int RoundToPixel(long double value)
     // A step is infinite or undefined only for a grid size of 0, which the grid-size
     // control never produces; fail loudly rather than fill from a garbage coordinate.
     if (!std::isfinite(value) || value >= 9.2e18L || value <= -9.2e18L)
-        throw EditorError("Invalid floating point operation");
+        throw EditorError(Failure::InvalidFloatingPoint);
     const long long rounded = std::llrint(value);
     if (rounded > INT_MAX)
         return INT_MAX;
@@ -67,13 +67,13 @@ void BlurBlock(ImageSurface& image, const BlockSpan& column, const BlockSpan& ro
 
 void BlurImage(const EditorState& state, ImageSurface& image)
 {
-    const long double stepX = state.StepX;
-    const long double stepY = state.StepY;
+    const long double stepX = state.stepX;
+    const long double stepY = state.stepY;
     std::vector<BlockSpan> rows;
-    for (int j = 0; j <= state.GridSize; ++j)
+    for (int j = 0; j <= state.gridSize; ++j)
         rows.push_back(SpanAt(j, stepY));
     // Columns outer, rows inner: the order decides which samples read blurred colour.
-    for (int i = 0; i <= state.GridSize; ++i) {
+    for (int i = 0; i <= state.gridSize; ++i) {
         const BlockSpan column = SpanAt(i, stepX);
         for (const BlockSpan& row : rows)
             BlurBlock(image, column, row);

@@ -24,6 +24,22 @@ ColourValue BlurBrushColour(const ImageSurface& image, int x, int y)
     return ChannelMean(here, diagonal, left);
 }
 
+// The colour of the square at (left, top): pencil and eraser by the buttons held, the
+// blur brush by the pixels around it, all read before the fill.
+ColourValue ToolColour(Tool tool, const ImageSurface& image, ColourValue drawingColour, ShiftState shift,
+                       int left, int top)
+{
+    switch (tool) {
+    case Tool::Pencil:
+        return RightButtonAlone(shift) ? kBlack : drawingColour;
+    case Tool::Eraser:
+        return RightButtonAlone(shift) ? kWhite : kBlack;
+    case Tool::BlurBrush:
+        return BlurBrushColour(image, left, top);
+    }
+    return kBlack;  // not reached: the switch names every tool
+}
+
 // Far edge of a square, saturated so a pointer near the int limit cannot wrap around.
 int FarEdge(int start, int nibSize)
 {
@@ -42,27 +58,13 @@ int SnapToNib(int coordinate, int nibSize)
 Rect PaintStep(const EditorState& state, ImageSurface& image, ColourValue drawingColour,
                ShiftState shift, int x, int y)
 {
-    if (!state.Drawing || state.NibSize == 0)
+    if (!state.drawing || state.nibSize == 0)
         return Rect{};
-    const int nib = state.NibSize;
+    const int nib = state.nibSize;
     const int left = SnapToNib(x, nib);
     const int top = SnapToNib(y, nib);
 
-    ColourValue colour = kBlack;
-    switch (state.CurrentTool) {
-    case kPencil:
-        colour = RightButtonAlone(shift) ? kBlack : drawingColour;
-        break;
-    case kEraser:
-        colour = RightButtonAlone(shift) ? kWhite : kBlack;
-        break;
-    case kBlurBrush:
-        colour = BlurBrushColour(image, left, top);  // every read before the fill
-        break;
-    default:
-        return Rect{};  // the tool buttons store nothing else
-    }
-
+    const ColourValue colour = ToolColour(state.currentTool, image, drawingColour, shift, left, top);
     const Rect square{left, top, FarEdge(left, nib), FarEdge(top, nib)};
     image.setBrushColour(colour);
     image.fillRect(square.left, square.top, square.right, square.bottom);

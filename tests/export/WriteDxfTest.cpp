@@ -12,6 +12,7 @@
 #include "tests/export/ScriptedFileOps.h"
 #include "tests/TempFolder.h"
 #include "tests/model/PictureMaker.h"
+#include "tests/support/Failures.h"
 
 namespace {
 
@@ -83,22 +84,17 @@ protected:
         ResetGrid(state_, surface_);
         InitDefaults(state_);
         ApplyGridSizeText(state_, std::to_string(gridSize));
-        state_.ExportBlackPlanes = black;
-        state_.ExportWhitePlanes = white;
+        state_.exportBlackPlanes = black;
+        state_.exportWhitePlanes = white;
     }
     std::string exportText(const std::string& name = "mesh.dxf")
     {
         WriteDxf(state_, surface_, folder_.file(name));
         return ReadWholeFile(folder_.file(name));
     }
-    std::string exportFailure(const std::string& path, FileOps& ops = SystemFileOps())
+    std::optional<Failure> exportFailure(const std::string& path, FileOps& ops = SystemFileOps())
     {
-        try {
-            WriteDxf(state_, surface_, path, ops);
-        } catch (const EditorError& error) {
-            return error.what();
-        }
-        return "no error";
+        return FailureOf([&] { WriteDxf(state_, surface_, path, ops); });
     }
 
     TempFolder folder_;
@@ -149,8 +145,8 @@ TEST_F(WriteDxfTest, AHeightSamplingCannotMakeIsStillWrittenExactly)
     // Grid column 0 is never sampled; a value there outside the sampled heights takes the
     // writer's general path, and a wider number takes the room it needs.
     prepare(MakePicture(4, 4, kWhite), 1);
-    state_.HeightGrid.set(0, 1, 12.5);
-    state_.HeightGrid.set(0, 0, 1234.56789);
+    state_.heights.set(0, 1, 12.5);
+    state_.heights.set(0, 0, 1234.56789);
     const std::string expected = kHeader + Face({1, 0, Z}, {2, 0, Z}, {2, 1, Z}, {1, 1, Z}) +
                                  Face({0, 0, "1234.5679"}, {1, 0, Z}, {1, 1, Z}, {0, 1, " 12.5000"}) +
                                  BaseFace("   1.000", "   2.000") + kTrailer;
@@ -299,7 +295,7 @@ TEST_F(WriteDxfTest, ANonBitmapPictureFailsBeforeTheFileIsTouched)
     prepare(std::move(icon), 10);
     WriteWholeFile(folder_.file("mesh.dxf"), "old");
     ScriptedFileOps ops;
-    EXPECT_EQ(exportFailure(folder_.file("mesh.dxf"), ops), "Can only modify an image if it contains a bitmap");
+    EXPECT_EQ(exportFailure(folder_.file("mesh.dxf"), ops), Failure::NotABitmap);
     EXPECT_EQ(ops.creates, 0);
     EXPECT_EQ(ReadWholeFile(folder_.file("mesh.dxf")), "old");
     EXPECT_EQ(folder_.names(), std::vector<std::string>{"mesh.dxf"});
@@ -308,7 +304,7 @@ TEST_F(WriteDxfTest, ANonBitmapPictureFailsBeforeTheFileIsTouched)
 struct ScriptedFailure {
     const char* name;
     void (*script)(ScriptedFileOps&);
-    std::string message;
+    Failure failure;
 };
 
 class ExportFailure : public WriteDxfTest, public testing::WithParamInterface<ScriptedFailure> {};
@@ -320,7 +316,7 @@ TEST_P(ExportFailure, KeepsTheOldFileAndLeavesNoTemporaryFile)
     WriteWholeFile(folder_.file("mesh.dxf"), old);
     ScriptedFileOps ops;
     GetParam().script(ops);
-    EXPECT_EQ(exportFailure(folder_.file("mesh.dxf"), ops), GetParam().message);
+    EXPECT_EQ(exportFailure(folder_.file("mesh.dxf"), ops), GetParam().failure);
     EXPECT_EQ(ReadWholeFile(folder_.file("mesh.dxf")), old);
     EXPECT_EQ(folder_.names(), std::vector<std::string>{"mesh.dxf"});
 }
@@ -330,7 +326,7 @@ TEST_P(ExportFailure, LeavesNothingWhenThereWasNoFile)
     prepare(BuiltInPicture(), 100);
     ScriptedFileOps ops;
     GetParam().script(ops);
-    EXPECT_EQ(exportFailure(folder_.file("mesh.dxf"), ops), GetParam().message);
+    EXPECT_EQ(exportFailure(folder_.file("mesh.dxf"), ops), GetParam().failure);
     EXPECT_EQ(folder_.names(), std::vector<std::string>{});
 }
 
@@ -338,24 +334,24 @@ INSTANTIATE_TEST_SUITE_P(
     Scripts, ExportFailure,
     testing::Values(
         ScriptedFailure{"FirstWriteDiskFull", [](ScriptedFileOps& o) { o.failWriteNumber = 1; o.failWriteWith = ENOSPC; },
-                        "I/O error 28"},
+                        Failure::Io},
         ScriptedFailure{"SecondWriteIoError", [](ScriptedFileOps& o) { o.failWriteNumber = 2; o.failWriteWith = EIO; },
-                        "I/O error 5"},
-        ScriptedFailure{"CloseIoError", [](ScriptedFileOps& o) { o.failCloseWith = EIO; }, "I/O error 5"},
-        ScriptedFailure{"CreateAccess", [](ScriptedFileOps& o) { o.failCreateWith = EACCES; }, "File access denied"},
-        ScriptedFailure{"CreateReadOnly", [](ScriptedFileOps& o) { o.failCreateWith = EROFS; }, "File access denied"},
-        ScriptedFailure{"CreateTooMany", [](ScriptedFileOps& o) { o.failCreateWith = EMFILE; }, "Too many open files"},
-        ScriptedFailure{"CreateNoPath", [](ScriptedFileOps& o) { o.failCreateWith = ENOENT; }, "Invalid filename"},
-        ScriptedFailure{"RenameFails", [](ScriptedFileOps& o) { o.failRenameWith = EXDEV; }, "I/O error 18"},
-        ScriptedFailure{"WriteTakesNothing", [](ScriptedFileOps& o) { o.zeroWrite = true; }, "I/O error 28"}),
+                        Failure::Io},
+        ScriptedFailure{"CloseIoError", [](ScriptedFileOps& o) { o.failCloseWith = EIO; }, Failure::Io},
+        ScriptedFailure{"CreateAccess", [](ScriptedFileOps& o) { o.failCreateWith = EACCES; }, Failure::AccessDenied},
+        ScriptedFailure{"CreateReadOnly", [](ScriptedFileOps& o) { o.failCreateWith = EROFS; }, Failure::AccessDenied},
+        ScriptedFailure{"CreateTooMany", [](ScriptedFileOps& o) { o.failCreateWith = EMFILE; }, Failure::TooManyOpenFiles},
+        ScriptedFailure{"CreateNoPath", [](ScriptedFileOps& o) { o.failCreateWith = ENOENT; }, Failure::InvalidFilename},
+        ScriptedFailure{"RenameFails", [](ScriptedFileOps& o) { o.failRenameWith = EXDEV; }, Failure::Io},
+        ScriptedFailure{"WriteTakesNothing", [](ScriptedFileOps& o) { o.zeroWrite = true; }, Failure::Io}),
     [](const testing::TestParamInfo<ScriptedFailure>& info) { return info.param.name; });
 
 TEST_F(WriteDxfTest, AMissingFolderIsAnInvalidFilename)
 {
     prepare(BuiltInPicture(), 5);
-    EXPECT_EQ(exportFailure(folder_.file("missing/mesh.dxf")), "Invalid filename");
+    EXPECT_EQ(exportFailure(folder_.file("missing/mesh.dxf")), Failure::InvalidFilename);
     WriteWholeFile(folder_.file("plain"), "x");
-    EXPECT_EQ(exportFailure(folder_.file("plain/mesh.dxf")), "Invalid filename");
+    EXPECT_EQ(exportFailure(folder_.file("plain/mesh.dxf")), Failure::InvalidFilename);
     EXPECT_EQ(folder_.names(), std::vector<std::string>{"plain"});
 }
 
@@ -363,7 +359,7 @@ TEST_F(WriteDxfTest, AFolderAsTargetIsAccessDenied)
 {
     prepare(BuiltInPicture(), 5);
     std::filesystem::create_directory(folder_.file("mesh.dxf"));
-    EXPECT_EQ(exportFailure(folder_.file("mesh.dxf")), "File access denied");
+    EXPECT_EQ(exportFailure(folder_.file("mesh.dxf")), Failure::AccessDenied);
     EXPECT_TRUE(std::filesystem::is_directory(folder_.file("mesh.dxf")));
     EXPECT_EQ(folder_.names(), std::vector<std::string>{"mesh.dxf"});
 }
@@ -378,7 +374,7 @@ TEST_F(WriteDxfTest, AnUnwritableExistingFileIsAccessDenied)
         GTEST_SKIP() << "no " << target;
     prepare(BuiltInPicture(), 5);
     ScriptedFileOps ops;
-    EXPECT_EQ(exportFailure(target, ops), "File access denied");
+    EXPECT_EQ(exportFailure(target, ops), Failure::AccessDenied);
     EXPECT_EQ(ops.creates, 0);  // refused before anything was written
 }
 
@@ -419,25 +415,40 @@ TEST_F(WriteDxfTest, ALinkedTargetUpdatesTheFileItNames)
 
 // ---- Messages ---------------------------------------------------------------------------
 
-struct MessageCase {
+struct ErrnoCase {
     int errorCode;
-    std::string message;
+    Failure failure;
 };
 
-class DxfErrorMessageTest : public testing::TestWithParam<MessageCase> {};
+class DxfFailureTest : public testing::TestWithParam<ErrnoCase> {};
 
-TEST_P(DxfErrorMessageTest, NamesTheFailure)
+TEST_P(DxfFailureTest, NamesTheFailure)
 {
-    EXPECT_EQ(DxfErrorMessage(GetParam().errorCode), GetParam().message);
+    EXPECT_EQ(DxfFailure(GetParam().errorCode), GetParam().failure);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Codes, DxfErrorMessageTest,
-    testing::Values(MessageCase{ENOENT, "Invalid filename"}, MessageCase{ENOTDIR, "Invalid filename"},
-                    MessageCase{EACCES, "File access denied"}, MessageCase{EPERM, "File access denied"},
-                    MessageCase{EROFS, "File access denied"}, MessageCase{EISDIR, "File access denied"},
-                    MessageCase{EMFILE, "Too many open files"}, MessageCase{ENFILE, "Too many open files"},
-                    MessageCase{ENOSPC, "I/O error 28"}, MessageCase{EIO, "I/O error 5"},
-                    MessageCase{EDQUOT, "I/O error 122"}));
+    Codes, DxfFailureTest,
+    testing::Values(ErrnoCase{ENOENT, Failure::InvalidFilename}, ErrnoCase{ENOTDIR, Failure::InvalidFilename},
+                    ErrnoCase{EACCES, Failure::AccessDenied}, ErrnoCase{EPERM, Failure::AccessDenied},
+                    ErrnoCase{EROFS, Failure::AccessDenied}, ErrnoCase{EISDIR, Failure::AccessDenied},
+                    ErrnoCase{EMFILE, Failure::TooManyOpenFiles}, ErrnoCase{ENFILE, Failure::TooManyOpenFiles},
+                    ErrnoCase{ENOSPC, Failure::Io}, ErrnoCase{EIO, Failure::Io}, ErrnoCase{EDQUOT, Failure::Io}));
+
+// Every other failure is shown with the system's own error number.
+TEST_F(WriteDxfTest, AnIoErrorCarriesTheSystemsNumber)
+{
+    prepare(BuiltInPicture(), 5);
+    ScriptedFileOps ops;
+    ops.failWriteNumber = 1;
+    ops.failWriteWith = ENOSPC;
+    try {
+        WriteDxf(state_, surface_, folder_.file("mesh.dxf"), ops);
+        FAIL() << "no error";
+    } catch (const EditorError& error) {
+        EXPECT_EQ(error.failure(), Failure::Io);
+        EXPECT_EQ(std::string(error.what()), "I/O error " + std::to_string(ENOSPC));
+    }
+}
 
 } // namespace

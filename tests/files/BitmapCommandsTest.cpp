@@ -8,6 +8,7 @@
 #include "files/PictureFile.h"
 #include "model/BuiltInPicture.h"
 #include "model/EditorError.h"
+#include "tests/support/Failures.h"
 #include "model/EditorState.h"
 #include "model/ImageSurface.h"
 #include "model/SampleHeights.h"
@@ -37,16 +38,6 @@ Picture Grey(int width, int height)
 bool AllBlack(const Picture& picture)
 {
     return std::all_of(picture.pixels.begin(), picture.pixels.end(), [](std::uint32_t p) { return p == kOpaque; });
-}
-
-std::string Failure(const std::function<void()>& command)
-{
-    try {
-        command();
-    } catch (const EditorError& error) {
-        return error.what();
-    }
-    return "(done)";
 }
 
 // --- New ----------------------------------------------------------------------------------
@@ -83,14 +74,14 @@ TEST(NewBitmap, OnTheBuiltInPictureLeavesTheStateAlone)
 {
     ImageSurface image = StartSurface();
     EditorState state;
-    state.HeightGrid.set(3, 4, 5.5);
+    state.heights.set(3, 4, 5.5);
     NewBitmap(image);
     EXPECT_TRUE(AllBlack(image.picture()));
     EXPECT_EQ(image.width(), 320);
     EXPECT_EQ(image.height(), 200);
-    EXPECT_EQ(state.ImageWidth, 320);
-    EXPECT_EQ(state.GridSize, 50);
-    EXPECT_EQ(state.HeightGrid.at(3, 4), 5.5);
+    EXPECT_EQ(state.imageWidth, 320);
+    EXPECT_EQ(state.gridSize, 50);
+    EXPECT_EQ(state.heights.at(3, 4), 5.5);
 }
 
 TEST(NewBitmap, EmptyPictureKeepsTheSquareDisplay)
@@ -112,7 +103,7 @@ TEST(NewBitmap, IconPictureFailsAndChangesNothing)
     icon.width = icon.height = 32;
     icon.sourceFile = {0, 0, 1, 0};
     image.putPicture(icon);
-    EXPECT_EQ(Failure([&] { NewBitmap(image); }), "Can only modify an image if it contains a bitmap");
+    EXPECT_EQ(FailureOf([&] { NewBitmap(image); }), Failure::NotABitmap);
     EXPECT_EQ(image.width(), 32);
     EXPECT_EQ(image.height(), 32);
     EXPECT_EQ(image.picture().sourceFile, icon.sourceFile);
@@ -126,19 +117,19 @@ TEST(LoadBitmap, ReplacesThePictureAndClearsTheHeights)
     WriteBytes(folder.file("small.bmp"), EncodeBmp24(Grey(64, 48)));
     ImageSurface image = StartSurface();
     EditorState state;
-    state.HeightGrid.set(300, 300, 7.0);
+    state.heights.set(300, 300, 7.0);
     LoadBitmap(image, state, folder.file("small.bmp"));
     EXPECT_EQ(image.picture().width, 64);
     EXPECT_EQ(image.width(), 64);
     EXPECT_EQ(image.height(), 48);
     EXPECT_EQ(image.pixel(10, 10), 0x808080u);
-    EXPECT_EQ(state.HeightGrid.at(300, 300), 0.0);
+    EXPECT_EQ(state.heights.at(300, 300), 0.0);
 
     ResetGrid(state, image);  // the command's next step
-    EXPECT_EQ(state.ImageWidth, 64);
-    EXPECT_EQ(state.ImageHeight, 48);
-    EXPECT_EQ(state.StepX, 1.28);
-    EXPECT_EQ(state.StepY, 0.96);
+    EXPECT_EQ(state.imageWidth, 64);
+    EXPECT_EQ(state.imageHeight, 48);
+    EXPECT_EQ(state.stepX, 1.28);
+    EXPECT_EQ(state.stepY, 0.96);
 }
 
 TEST(LoadBitmap, ZeroLengthFileGivesTheEmptyPictureAndKeepsTheDisplay)
@@ -159,7 +150,7 @@ struct FailingLoad {
     const char* file;  // created with `bytes` unless null
     Bytes bytes;
     bool create;
-    std::string message;  // %s stands for the full file name
+    Failure failure;
 };
 
 std::ostream& operator<<(std::ostream& out, const FailingLoad& c) { return out << c.name; }
@@ -176,33 +167,30 @@ TEST_P(FailingLoadTest, LeavesPictureDisplayAndHeightsAsTheyWere)
     ImageSurface image = StartSurface();
     image.setDisplaySize(123, 45);  // a display size of its own, to see it is not touched
     EditorState state;
-    state.GridSize = 77;
-    state.HeightGrid.set(1, 2, 3.25);
+    state.gridSize = 77;
+    state.heights.set(1, 2, 3.25);
     const Picture before = image.picture();
 
-    std::string expected = c.message;
-    if (const auto at = expected.find("%s"); at != std::string::npos)
-        expected.replace(at, 2, name);
-    EXPECT_EQ(Failure([&] { LoadBitmap(image, state, name); }), expected);
+    EXPECT_EQ(FailureOf([&] { LoadBitmap(image, state, name); }), c.failure);
     EXPECT_EQ(image.picture().pixels, before.pixels);
     EXPECT_EQ(image.picture().sourceFile, before.sourceFile);
     EXPECT_EQ(image.width(), 123);
     EXPECT_EQ(image.height(), 45);
-    EXPECT_EQ(state.GridSize, 77);
-    EXPECT_EQ(state.HeightGrid.at(1, 2), 3.25);
+    EXPECT_EQ(state.gridSize, 77);
+    EXPECT_EQ(state.heights.at(1, 2), 3.25);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Messages, FailingLoadTest,
-    ::testing::Values(FailingLoad{"unknown_extension", "hill.txt", {}, true, "Unknown picture file extension (.txt)"},
-                      FailingLoad{"missing_file", "gone.bmp", {}, false, "Cannot open file %s"},
-                      FailingLoad{"too_short", "short.bmp", {'B', 'M', 1, 2, 3}, true, "Stream read error"},
-                      FailingLoad{"not_a_bitmap", "text.bmp", Bytes(40, 'x'), true, "Bitmap image is not valid"},
+    ::testing::Values(FailingLoad{"unknown_extension", "hill.txt", {}, true, Failure::UnknownExtension},
+                      FailingLoad{"missing_file", "gone.bmp", {}, false, Failure::CannotOpen},
+                      FailingLoad{"too_short", "short.bmp", {'B', 'M', 1, 2, 3}, true, Failure::StreamRead},
+                      FailingLoad{"not_a_bitmap", "text.bmp", Bytes(40, 'x'), true, Failure::BitmapNotValid},
                       FailingLoad{"truncated_rows", "cut.bmp", Prefix(EncodeBmp24(Grey(2, 2)), 60), true,
-                                  "Bitmap image is not valid"},
-                      FailingLoad{"bad_icon", "bad.ico", Bytes(40, 'x'), true, "Icon image is not valid"},
-                      FailingLoad{"bad_metafile", "bad.emf", Bytes(40, 'x'), true, "Metafile is not valid"},
-                      FailingLoad{"short_metafile", "short.wmf", Bytes(3, 0), true, "Stream read error"}),
+                                  Failure::BitmapNotValid},
+                      FailingLoad{"bad_icon", "bad.ico", Bytes(40, 'x'), true, Failure::IconNotValid},
+                      FailingLoad{"bad_metafile", "bad.emf", Bytes(40, 'x'), true, Failure::MetafileNotValid},
+                      FailingLoad{"short_metafile", "short.wmf", Bytes(3, 0), true, Failure::StreamRead}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LoadBitmap, HugeDeclaredPictureIsTooLarge)
@@ -213,7 +201,7 @@ TEST(LoadBitmap, HugeDeclaredPictureIsTooLarge)
     WriteBytes(folder.file("huge.bmp"), file);
     ImageSurface image = StartSurface();
     EditorState state;
-    EXPECT_EQ(Failure([&] { LoadBitmap(image, state, folder.file("huge.bmp")); }), "Bitmap image is too large");
+    EXPECT_EQ(FailureOf([&] { LoadBitmap(image, state, folder.file("huge.bmp")); }), Failure::BitmapTooLarge);
     EXPECT_EQ(image.picture().width, 320);
 }
 
@@ -225,12 +213,12 @@ TEST(LoadBitmap, BadPlaneCountLoadsButEveryPixelUseFails)
     LoadBitmap(image, state, (SuiteFolder() / "b/badplanes.bmp").string());
     EXPECT_EQ(image.width(), 127);
     EXPECT_EQ(image.height(), 64);
-    const std::string invalid = "Bitmap image is not valid";
-    EXPECT_EQ(Failure([&] { image.pixel(0, 0); }), invalid);
-    EXPECT_EQ(Failure([&] { image.setBrushColour(kWhite); }), invalid);
-    EXPECT_EQ(Failure([&] { image.fillRect(0, 0, 5, 5); }), invalid);
-    EXPECT_EQ(Failure([&] { NewBitmap(image); }), invalid);
-    EXPECT_EQ(Failure([&] { SampleHeights(state, image); }), invalid);
+    const Failure invalid = Failure::BitmapNotValid;
+    EXPECT_EQ(FailureOf([&] { image.pixel(0, 0); }), invalid);
+    EXPECT_EQ(FailureOf([&] { image.setBrushColour(kWhite); }), invalid);
+    EXPECT_EQ(FailureOf([&] { image.fillRect(0, 0, 5, 5); }), invalid);
+    EXPECT_EQ(FailureOf([&] { NewBitmap(image); }), invalid);
+    EXPECT_EQ(FailureOf([&] { SampleHeights(state, image); }), invalid);
 }
 
 TEST(LoadBitmap, IconTakesTheStandardIconSize)
@@ -248,7 +236,7 @@ TEST(LoadBitmap, IconTakesTheStandardIconSize)
     EXPECT_EQ(image.kind(), PictureKind::Icon);
     EXPECT_EQ(image.width(), 32);
     EXPECT_EQ(image.height(), 32);
-    EXPECT_EQ(Failure([&] { image.pixel(0, 0); }), "Can only modify an image if it contains a bitmap");
+    EXPECT_EQ(FailureOf([&] { image.pixel(0, 0); }), Failure::NotABitmap);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "files/BmpReader.h"
 #include "files/ByteOrder.h"
 #include "model/EditorError.h"
+#include "tests/support/Failures.h"
 
 using namespace filetest;
 
@@ -610,20 +611,15 @@ void ExpectOnlyTableColours(const Picture& picture, const Bytes& file)
     }
 }
 
-// The message a failing file gives; also checks that nothing as large as a picture was
+// The failure a file gives; also checks that nothing as large as a picture was
 // allocated on the way.
-std::string FailureOf(Bytes file)
+std::optional<Failure> ReadFailure(Bytes file)
 {
     const std::size_t bound = std::max<std::size_t>(file.size(), 1024);
     gLargestAllocation = 0;
-    std::string message = "(loaded)";
-    try {
-        ReadBmp(std::move(file));
-    } catch (const EditorError& error) {
-        message = error.what();
-    }
+    const std::optional<Failure> failure = FailureOf([&] { ReadBmp(std::move(file)); });
     EXPECT_LE(gLargestAllocation, bound);
-    return message;
+    return failure;
 }
 
 // A loaded picture keeps the whole file, moved in, and the offset it was read with.
@@ -669,13 +665,13 @@ TEST_P(ReaderTableTest, GivesTheRequiredOutcome)
         break;
     }
     case Outcome::ReadError:
-        EXPECT_EQ(FailureOf(file), "Stream read error");
+        EXPECT_EQ(ReadFailure(file), Failure::StreamRead);
         break;
     case Outcome::NotValid:
-        EXPECT_EQ(FailureOf(file), "Bitmap image is not valid");
+        EXPECT_EQ(ReadFailure(file), Failure::BitmapNotValid);
         break;
     case Outcome::TooLarge:
-        EXPECT_EQ(FailureOf(file), "Bitmap image is too large");
+        EXPECT_EQ(ReadFailure(file), Failure::BitmapTooLarge);
         break;
     case Outcome::Unusable: {
         const Picture picture = LoadKeepingFile(file);

@@ -4,6 +4,7 @@
 #include "FileTestSupport.h"
 #include "files/IconReader.h"
 #include "model/EditorError.h"
+#include "tests/support/Failures.h"
 
 using namespace filetest;
 
@@ -52,36 +53,31 @@ TEST(ReadIcon, OneEntryInsideTheFileIsEnough)
 struct RejectCase {
     const char* name;
     Bytes file;
-    const char* message;
+    Failure failure;
 };
 
 std::ostream& operator<<(std::ostream& out, const RejectCase& c) { return out << c.name; }
 
 class IconRejectTest : public ::testing::TestWithParam<RejectCase> {};
 
-TEST_P(IconRejectTest, FailsWithItsMessage)
+TEST_P(IconRejectTest, FailsWithItsFailure)
 {
-    try {
-        ReadIcon(GetParam().file);
-        FAIL() << "loaded";
-    } catch (const EditorError& error) {
-        EXPECT_STREQ(error.what(), GetParam().message);
-    }
+    EXPECT_EQ(FailureOf([] { ReadIcon(GetParam().file); }), GetParam().failure);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Files, IconRejectTest,
-    ::testing::Values(RejectCase{"empty", {}, "Stream read error"},
-                      RejectCase{"five_bytes", {0, 0, 1, 0, 1}, "Stream read error"},
-                      RejectCase{"directory_cut_short", Prefix(Icon({{40, 38}, {40, 38}}, 40), 30), "Stream read error"},
-                      RejectCase{"reserved_not_zero", Icon({{40, 22}}, 40, 1), "Icon image is not valid"},
-                      RejectCase{"cursor_type", Icon({{40, 22}}, 40, 0, 2), "Icon image is not valid"},
-                      RejectCase{"no_entries", Icon({}, 40), "Icon image is not valid"},
-                      RejectCase{"data_past_end", Icon({{41, 22}}, 40), "Icon image is not valid"},
-                      RejectCase{"offset_past_end", Icon({{1, 0xFFFFFFFF}}, 40), "Icon image is not valid"},
-                      RejectCase{"data_inside_directory", Icon({{10, 0}}, 40), "Icon image is not valid"},
-                      RejectCase{"empty_data", Icon({{0, 22}}, 40), "Icon image is not valid"},
-                      RejectCase{"bitmap_file", Bytes{'B', 'M', 0, 0, 0, 0, 0, 0}, "Icon image is not valid"}),
+    ::testing::Values(RejectCase{"empty", {}, Failure::StreamRead},
+                      RejectCase{"five_bytes", {0, 0, 1, 0, 1}, Failure::StreamRead},
+                      RejectCase{"directory_cut_short", Prefix(Icon({{40, 38}, {40, 38}}, 40), 30), Failure::StreamRead},
+                      RejectCase{"reserved_not_zero", Icon({{40, 22}}, 40, 1), Failure::IconNotValid},
+                      RejectCase{"cursor_type", Icon({{40, 22}}, 40, 0, 2), Failure::IconNotValid},
+                      RejectCase{"no_entries", Icon({}, 40), Failure::IconNotValid},
+                      RejectCase{"data_past_end", Icon({{41, 22}}, 40), Failure::IconNotValid},
+                      RejectCase{"offset_past_end", Icon({{1, 0xFFFFFFFF}}, 40), Failure::IconNotValid},
+                      RejectCase{"data_inside_directory", Icon({{10, 0}}, 40), Failure::IconNotValid},
+                      RejectCase{"empty_data", Icon({{0, 22}}, 40), Failure::IconNotValid},
+                      RejectCase{"bitmap_file", Bytes{'B', 'M', 0, 0, 0, 0, 0, 0}, Failure::IconNotValid}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "FileTestSupport.h"
 #include "files/MetafileReader.h"
 #include "model/EditorError.h"
+#include "tests/support/Failures.h"
 
 using namespace filetest;
 
@@ -94,40 +95,35 @@ INSTANTIATE_TEST_SUITE_P(
 struct RejectCase {
     const char* name;
     Bytes file;
-    const char* message;
+    Failure failure;
 };
 
 std::ostream& operator<<(std::ostream& out, const RejectCase& c) { return out << c.name; }
 
 class MetafileRejectTest : public ::testing::TestWithParam<RejectCase> {};
 
-TEST_P(MetafileRejectTest, FailsWithItsMessage)
+TEST_P(MetafileRejectTest, FailsWithItsFailure)
 {
-    try {
-        ReadMetafile(GetParam().file);
-        FAIL() << "loaded";
-    } catch (const EditorError& error) {
-        EXPECT_STREQ(error.what(), GetParam().message);
-    }
+    EXPECT_EQ(FailureOf([] { ReadMetafile(GetParam().file); }), GetParam().failure);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Files, MetafileRejectTest,
-    ::testing::Values(RejectCase{"empty", {}, "Stream read error"},
-                      RejectCase{"three_bytes", {1, 0, 0}, "Stream read error"},
-                      RejectCase{"emf_cut_inside_header", Prefix(Emf(0, 0, 9, 9), 60), "Stream read error"},
+    ::testing::Values(RejectCase{"empty", {}, Failure::StreamRead},
+                      RejectCase{"three_bytes", {1, 0, 0}, Failure::StreamRead},
+                      RejectCase{"emf_cut_inside_header", Prefix(Emf(0, 0, 9, 9), 60), Failure::StreamRead},
                       RejectCase{"placeable_without_standard_header", Prefix(Placeable(0, 0, 9, 9, 96), 30),
-                                 "Stream read error"},
-                      RejectCase{"standard_cut_inside_header", Prefix(Wmf(), 12), "Stream read error"},
-                      RejectCase{"emf_wrong_signature", Emf(0, 0, 9, 9, 0x20202020), "Metafile is not valid"},
-                      RejectCase{"emf_record_too_small", Emf(0, 0, 9, 9, 0x464D4520, 40), "Metafile is not valid"},
-                      RejectCase{"emf_record_past_end", Emf(0, 0, 9, 9, 0x464D4520, 4000), "Metafile is not valid"},
-                      RejectCase{"emf_too_wide", Emf(-2000000000, 0, 2000000000, 9), "Metafile is not valid"},
-                      RejectCase{"placeable_zero_units_per_inch", Placeable(0, 0, 9, 9, 0), "Metafile is not valid"},
+                                 Failure::StreamRead},
+                      RejectCase{"standard_cut_inside_header", Prefix(Wmf(), 12), Failure::StreamRead},
+                      RejectCase{"emf_wrong_signature", Emf(0, 0, 9, 9, 0x20202020), Failure::MetafileNotValid},
+                      RejectCase{"emf_record_too_small", Emf(0, 0, 9, 9, 0x464D4520, 40), Failure::MetafileNotValid},
+                      RejectCase{"emf_record_past_end", Emf(0, 0, 9, 9, 0x464D4520, 4000), Failure::MetafileNotValid},
+                      RejectCase{"emf_too_wide", Emf(-2000000000, 0, 2000000000, 9), Failure::MetafileNotValid},
+                      RejectCase{"placeable_zero_units_per_inch", Placeable(0, 0, 9, 9, 0), Failure::MetafileNotValid},
                       RejectCase{"placeable_bad_standard_header", Placeable(0, 0, 9, 9, 96, Wmf({}, 0x0200)),
-                                 "Metafile is not valid"},
-                      RejectCase{"standard_bad_version", Wmf({}, 0x0200), "Metafile is not valid"},
-                      RejectCase{"text_file", Bytes(40, 'x'), "Metafile is not valid"}),
+                                 Failure::MetafileNotValid},
+                      RejectCase{"standard_bad_version", Wmf({}, 0x0200), Failure::MetafileNotValid},
+                      RejectCase{"text_file", Bytes(40, 'x'), Failure::MetafileNotValid}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

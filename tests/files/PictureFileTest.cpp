@@ -11,30 +11,34 @@
 #include "files/PictureFile.h"
 #include "model/BuiltInPicture.h"
 #include "model/EditorError.h"
+#include "tests/support/Failures.h"
 #include "model/ImageSurface.h"
 
 using namespace filetest;
 
 namespace {
 
-std::string LoadFailure(const std::string& fileName)
+std::optional<Failure> LoadFailure(const std::string& fileName)
 {
-    try {
-        LoadPictureFile(fileName);
-    } catch (const EditorError& error) {
-        return error.what();
-    }
-    return "(loaded)";
+    return FailureOf([&] { LoadPictureFile(fileName); });
 }
 
-std::string SaveFailure(ImageSurface& image, const std::string& fileName, FileOps& ops = SystemFileOps())
+std::optional<Failure> SaveFailure(ImageSurface& image, const std::string& fileName,
+                                   FileOps& ops = SystemFileOps())
+{
+    return FailureOf([&] { SavePictureFile(image, fileName, ops); });
+}
+
+// The text a failing call leaves for the user, where it names a file or an extension.
+template <class Action>
+std::string FailureTextOf(Action&& action)
 {
     try {
-        SavePictureFile(image, fileName, ops);
+        action();
     } catch (const EditorError& error) {
         return error.what();
     }
-    return "(saved)";
+    return "(no failure)";
 }
 
 ImageSurface SurfaceWith(Picture picture)
@@ -80,16 +84,17 @@ INSTANTIATE_TEST_SUITE_P(Names, ExtensionTest,
 TEST(LoadPictureFile, UnknownExtensionFailsWithoutOpeningTheFile)
 {
     const TempFolder folder;
-    EXPECT_EQ(LoadFailure(folder.file("gone.txt")), "Unknown picture file extension (.txt)");
-    EXPECT_EQ(LoadFailure(folder.file("gone")), "Unknown picture file extension (.)");
-    EXPECT_EQ(LoadFailure(folder.file("gone.JPEG")), "Unknown picture file extension (.jpeg)");
+    EXPECT_EQ(FailureTextOf([&] { LoadPictureFile(folder.file("gone.txt")); }), "Unknown picture file extension (.txt)");
+    EXPECT_EQ(FailureTextOf([&] { LoadPictureFile(folder.file("gone")); }), "Unknown picture file extension (.)");
+    EXPECT_EQ(FailureTextOf([&] { LoadPictureFile(folder.file("gone.JPEG")); }),
+              "Unknown picture file extension (.jpeg)");
 }
 
 TEST(LoadPictureFile, MissingFileCannotBeOpened)
 {
     const TempFolder folder;
     const std::string name = folder.file("gone.bmp");
-    EXPECT_EQ(LoadFailure(name), "Cannot open file " + name);
+    EXPECT_EQ(FailureTextOf([&] { LoadPictureFile(name); }), "Cannot open file " + name);
 }
 
 TEST(LoadPictureFile, FolderCannotBeOpened)
@@ -97,7 +102,7 @@ TEST(LoadPictureFile, FolderCannotBeOpened)
     const TempFolder folder;
     const std::string name = folder.file("folder.bmp");
     std::filesystem::create_directory(name);
-    EXPECT_EQ(LoadFailure(name), "Cannot open file " + name);
+    EXPECT_EQ(FailureTextOf([&] { LoadPictureFile(name); }), "Cannot open file " + name);
 }
 
 TEST(LoadPictureFile, PipeCannotBeOpened)
@@ -105,7 +110,7 @@ TEST(LoadPictureFile, PipeCannotBeOpened)
     const TempFolder folder;
     const std::string name = folder.file("pipe.bmp");
     ASSERT_EQ(::mkfifo(name.c_str(), 0600), 0);
-    EXPECT_EQ(LoadFailure(name), "Cannot open file " + name);  // and returns, with no writer
+    EXPECT_EQ(FailureTextOf([&] { LoadPictureFile(name); }), "Cannot open file " + name);  // and returns, with no writer
 }
 
 // Longer than any 32-bit size field can describe; sparse, so it costs no disk space.
@@ -113,15 +118,15 @@ TEST(LoadPictureFile, FileLongerThanItsFormatAllowsIsRefusedBeforeReading)
 {
     struct Case {
         const char* name;
-        const char* message;
+        Failure failure;
     };
-    for (const Case c : {Case{"huge.bmp", "Bitmap image is too large"}, Case{"huge.ico", "Icon image is not valid"},
-                         Case{"huge.wmf", "Metafile is not valid"}}) {
+    for (const Case c : {Case{"huge.bmp", Failure::BitmapTooLarge}, Case{"huge.ico", Failure::IconNotValid},
+                         Case{"huge.wmf", Failure::MetafileNotValid}}) {
         const TempFolder folder;
         const std::string name = folder.file(c.name);
         WriteBytes(name, {'B', 'M'});
         std::filesystem::resize_file(name, std::uintmax_t{1} << 32);
-        EXPECT_EQ(LoadFailure(name), c.message) << c.name;
+        EXPECT_EQ(LoadFailure(name), c.failure) << c.name;
     }
 }
 
@@ -140,7 +145,7 @@ TEST(LoadPictureFile, TextFileNamedBmpIsNotValid)
 {
     const TempFolder folder;
     WriteBytes(folder.file("notes.bmp"), Bytes{'h', 'e', 'l', 'l', 'o', ',', ' ', 'w', 'o', 'r', 'l', 'd', '!', '!', '\n'});
-    EXPECT_EQ(LoadFailure(folder.file("notes.bmp")), "Bitmap image is not valid");
+    EXPECT_EQ(LoadFailure(folder.file("notes.bmp")), Failure::BitmapNotValid);
 }
 
 TEST(LoadPictureFile, ZeroLengthBitmapIsTheEmptyPicture)
@@ -156,7 +161,7 @@ TEST(LoadPictureFile, ZeroLengthIconIsTooShort)
 {
     const TempFolder folder;
     WriteBytes(folder.file("empty.ico"), {});
-    EXPECT_EQ(LoadFailure(folder.file("empty.ico")), "Stream read error");
+    EXPECT_EQ(LoadFailure(folder.file("empty.ico")), Failure::StreamRead);
 }
 
 // --- Saving -------------------------------------------------------------------------------
@@ -259,7 +264,7 @@ TEST(SavePictureFile, MissingFolderCannotBeCreated)
     const TempFolder folder;
     ImageSurface image = SurfaceWith(BuiltInPicture());
     const std::string name = folder.file("no/such/folder/out.bmp");
-    EXPECT_EQ(SaveFailure(image, name), "Cannot create file " + name);
+    EXPECT_EQ(FailureTextOf([&] { SavePictureFile(image, name); }), "Cannot create file " + name);
 }
 
 // Fails the n-th write call, or the close, the way a full disk does.
@@ -316,7 +321,7 @@ TEST(SavePictureFile, FailedWriteKeepsTheOldFileAndLeavesNothingBeside)
         FailingOps ops;
         ops.failWrite = c.failWrite;
         ops.failClose = c.failClose;
-        EXPECT_EQ(SaveFailure(image, name, ops), "Stream write error") << c.what;
+        EXPECT_EQ(SaveFailure(image, name, ops), Failure::StreamWrite) << c.what;
         EXPECT_EQ(ReadBytes(name), (Bytes{'o', 'l', 'd'})) << c.what;
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1) << c.what;
         EXPECT_EQ(image.picture().encodingKept, before.encodingKept) << c.what;

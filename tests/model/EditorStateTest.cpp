@@ -21,57 +21,57 @@ ImageSurface SurfaceOfSize(int width, int height)
 TEST(InitDefaults, GivesPencilNibTenAndBothExportOptions)
 {
     EditorState state;
-    state.Drawing = true;
-    state.CurrentTool = kBlurBrush;
-    state.NibSize = 55;
-    state.ExportBlackPlanes = false;
-    state.ExportWhitePlanes = false;
-    state.GridSize = 120;
+    state.drawing = true;
+    state.currentTool = Tool::BlurBrush;
+    state.nibSize = 55;
+    state.exportBlackPlanes = false;
+    state.exportWhitePlanes = false;
+    state.gridSize = 120;
     InitDefaults(state);
-    EXPECT_FALSE(state.Drawing);
-    EXPECT_EQ(state.CurrentTool, kPencil);
-    EXPECT_EQ(state.NibSize, 10);
-    EXPECT_TRUE(state.ExportBlackPlanes);
-    EXPECT_TRUE(state.ExportWhitePlanes);
-    EXPECT_EQ(state.GridSize, 120);  // the grid is ResetGrid's
+    EXPECT_FALSE(state.drawing);
+    EXPECT_EQ(state.currentTool, Tool::Pencil);
+    EXPECT_EQ(state.nibSize, 10);
+    EXPECT_TRUE(state.exportBlackPlanes);
+    EXPECT_TRUE(state.exportWhitePlanes);
+    EXPECT_EQ(state.gridSize, 120);  // the grid is ResetGrid's
 }
 
 TEST(ResetGrid, TakesTheDisplaySizeAndClearsEveryHeight)
 {
     EditorState state;
-    state.GridSize = 170;
-    state.Drawing = true;
-    state.CurrentTool = kEraser;
-    state.NibSize = 30;
-    state.ExportWhitePlanes = false;
+    state.gridSize = 170;
+    state.drawing = true;
+    state.currentTool = Tool::Eraser;
+    state.nibSize = 30;
+    state.exportWhitePlanes = false;
     for (int i : {0, 1, 150, 300})
         for (int j : {0, 7, 300})
-            state.HeightGrid.set(i, j, 3.5);
+            state.heights.set(i, j, 3.5);
     ImageSurface surface = SurfaceOfSize(640, 480);
     surface.setDisplaySize(321, 199);  // the display, not the picture, gives the size
 
     ResetGrid(state, surface);
 
-    EXPECT_EQ(state.GridSize, 50);
-    EXPECT_EQ(state.ImageWidth, 321);
-    EXPECT_EQ(state.ImageHeight, 199);
-    EXPECT_EQ(state.StepX, 6.42);
-    EXPECT_EQ(state.StepY, 3.98);
-    EXPECT_FALSE(state.Drawing);
+    EXPECT_EQ(state.gridSize, 50);
+    EXPECT_EQ(state.imageWidth, 321);
+    EXPECT_EQ(state.imageHeight, 199);
+    EXPECT_EQ(state.stepX, 6.42);
+    EXPECT_EQ(state.stepY, 3.98);
+    EXPECT_FALSE(state.drawing);
     for (int i : {0, 1, 150, 300})
         for (int j : {0, 7, 300})
-            EXPECT_EQ(state.HeightGrid.at(i, j), 0.0) << i << "," << j;
-    EXPECT_EQ(state.CurrentTool, kEraser);
-    EXPECT_EQ(state.NibSize, 30);
-    EXPECT_FALSE(state.ExportWhitePlanes);
+            EXPECT_EQ(state.heights.at(i, j), 0.0) << i << "," << j;
+    EXPECT_EQ(state.currentTool, Tool::Eraser);
+    EXPECT_EQ(state.nibSize, 30);
+    EXPECT_FALSE(state.exportWhitePlanes);
 }
 
 TEST(ResetGrid, OnTheStartPictureGivesTheStartSteps)
 {
     EditorState state;
     ResetGrid(state, SurfaceOfSize(320, 200));
-    EXPECT_EQ(state.StepX, 6.4);
-    EXPECT_EQ(state.StepY, 4.0);
+    EXPECT_EQ(state.stepX, 6.4);
+    EXPECT_EQ(state.stepY, 4.0);
 }
 
 struct NumberBoxCase {
@@ -113,12 +113,12 @@ class ApplyGridSizeTextTest : public testing::TestWithParam<GridTextCase> {};
 TEST_P(ApplyGridSizeTextTest, SetsGridSizeAndBothSteps)
 {
     EditorState state;
-    state.ImageWidth = 320;
-    state.ImageHeight = 200;
+    state.imageWidth = 320;
+    state.imageHeight = 200;
     ApplyGridSizeText(state, GetParam().text);
-    EXPECT_EQ(state.GridSize, GetParam().gridSize);
-    EXPECT_EQ(state.StepX, GetParam().stepX);
-    EXPECT_EQ(state.StepY, GetParam().stepY);
+    EXPECT_EQ(state.gridSize, GetParam().gridSize);
+    EXPECT_EQ(state.stepX, GetParam().stepX);
+    EXPECT_EQ(state.stepY, GetParam().stepY);
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, ApplyGridSizeTextTest,
@@ -132,9 +132,9 @@ INSTANTIATE_TEST_SUITE_P(Texts, ApplyGridSizeTextTest,
 TEST(ApplyGridSizeText, LeavesTheHeightsAlone)
 {
     EditorState state;
-    state.HeightGrid.set(80, 80, 4.2);
+    state.heights.set(80, 80, 4.2);
     ApplyGridSizeText(state, "40");
-    EXPECT_EQ(state.HeightGrid.at(80, 80), 4.2);
+    EXPECT_EQ(state.heights.at(80, 80), 4.2);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "model/EditorError.h"
 #include "tests/model/AllocationCount.h"
 #include "tests/model/PictureMaker.h"
+#include "tests/support/Failures.h"
 
 namespace {
 
@@ -181,26 +182,10 @@ TEST_P(NonBitmapTest, RefusesEveryPixelOperationAndChangesNothing)
     EXPECT_EQ(surface.width(), 32);
     ChangeLog log;
     log.attach(surface);
-    const char* message = "Can only modify an image if it contains a bitmap";
-    try {
-        surface.pixel(0, 0);
-        ADD_FAILURE() << "pixel read";
-    } catch (const EditorError& e) {
-        EXPECT_STREQ(e.what(), message);
-    }
-    try {
-        surface.setBrushColour(kRed);
-        ADD_FAILURE() << "brush colour";
-    } catch (const EditorError& e) {
-        EXPECT_STREQ(e.what(), message);
-    }
-    try {
-        surface.setDisplaySize(300, 300);
-        surface.fillRect(0, 0, 10, 10);
-        ADD_FAILURE() << "fill";
-    } catch (const EditorError& e) {
-        EXPECT_STREQ(e.what(), message);
-    }
+    EXPECT_EQ(FailureOf([&] { surface.pixel(0, 0); }), Failure::NotABitmap) << "pixel read";
+    EXPECT_EQ(FailureOf([&] { surface.setBrushColour(kRed); }), Failure::NotABitmap) << "brush colour";
+    surface.setDisplaySize(300, 300);
+    EXPECT_EQ(FailureOf([&] { surface.fillRect(0, 0, 10, 10); }), Failure::NotABitmap) << "fill";
     EXPECT_TRUE(log.entries.empty());
     EXPECT_EQ(surface.width(), 300);  // no automatic sizing after a refused fill
     EXPECT_EQ(surface.brushColour(), kBlack);
@@ -214,16 +199,7 @@ TEST(UnusablePixels, FailWithInvalidBitmap)
     Picture picture = MakePicture(4, 4, kGrey);
     picture.pixelsUnusable = true;
     ImageSurface surface = MakeSurface(std::move(picture));
-    EXPECT_THROW(
-        {
-            try {
-                surface.pixel(0, 0);
-            } catch (const EditorError& e) {
-                EXPECT_STREQ(e.what(), "Bitmap image is not valid");
-                throw;
-            }
-        },
-        EditorError);
+    EXPECT_EQ(FailureOf([&] { surface.pixel(0, 0); }), Failure::BitmapNotValid);
 }
 
 // ---- Automatic sizing -------------------------------------------------------------------

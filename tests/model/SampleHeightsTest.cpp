@@ -6,6 +6,7 @@
 #include "model/EditorError.h"
 #include "model/EditorState.h"
 #include "tests/model/PictureMaker.h"
+#include "tests/support/Failures.h"
 
 namespace {
 
@@ -126,7 +127,7 @@ EditorState StateFor(const ImageSurface& surface, int gridSize)
 {
     EditorState state;
     ResetGrid(state, surface);
-    state.GridSize = gridSize;
+    state.gridSize = gridSize;
     return state;
 }
 
@@ -147,7 +148,7 @@ TEST_P(SampleHeightsPixelTest, OnlyTheCellThatReadsThePixelIsWhite)
     SampleHeights(state, surface);
     for (int i = 0; i <= c.gridSize; ++i)
         for (int j = 0; j <= c.gridSize; ++j)
-            EXPECT_EQ(state.HeightGrid.at(i, j), (i == c.i && j == c.j) ? 10.2 : 0.0) << i << "," << j;
+            EXPECT_EQ(state.heights.at(i, j), (i == c.i && j == c.j) ? 10.2 : 0.0) << i << "," << j;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -177,7 +178,7 @@ TEST_P(ColumnReadTest, GridColumnReadsImageColumn)
     EditorState state = StateFor(surface, c.gridSize);
     SampleHeights(state, surface);
     // Grid row 1 reads image row round(1 / gridSize) = 0 for these grid sizes.
-    EXPECT_EQ(PixelReadAt(state.HeightGrid.at(c.index, 1)), c.pixel);
+    EXPECT_EQ(PixelReadAt(state.heights.at(c.index, 1)), c.pixel);
 }
 
 TEST_P(RowReadTest, GridRowReadsImageRow)
@@ -190,7 +191,7 @@ TEST_P(RowReadTest, GridRowReadsImageRow)
     EditorState state = StateFor(surface, c.gridSize);
     SampleHeights(state, surface);
     // The last grid column reads image column 0.
-    EXPECT_EQ(PixelReadAt(state.HeightGrid.at(c.gridSize, c.index)), c.pixel);
+    EXPECT_EQ(PixelReadAt(state.heights.at(c.gridSize, c.index)), c.pixel);
 }
 
 // Columns: ImageWidth - round(i * StepX). The last three pick another pixel when the
@@ -217,8 +218,8 @@ TEST(SampleHeights, EveryHeightIsTheIntensityDividedBy25)
     EditorState state = StateFor(surface, 300);
     SampleHeights(state, surface);
     for (int i = 1; i <= 300; ++i) {
-        const int column = 766 - static_cast<int>(RoundProduct(i, state.StepX));
-        EXPECT_EQ(state.HeightGrid.at(i, 1), PixelIntensity(surface.pixel(column, 0)) / 25) << i;
+        const int column = 766 - static_cast<int>(RoundProduct(i, state.stepX));
+        EXPECT_EQ(state.heights.at(i, 1), PixelIntensity(surface.pixel(column, 0)) / 25) << i;
     }
 }
 
@@ -227,12 +228,12 @@ TEST(SampleHeights, AllWhiteGivesTenPointTwoAndABlackLastRow)
     const ImageSurface surface = MakeSurface(MakePicture(320, 200, kWhite));
     EditorState state = StateFor(surface, 50);
     SampleHeights(state, surface);
-    EXPECT_EQ(state.StepX, 6.4);
-    EXPECT_EQ(state.StepY, 4.0);
+    EXPECT_EQ(state.stepX, 6.4);
+    EXPECT_EQ(state.stepY, 4.0);
     for (int i = 0; i <= 51; ++i)
         for (int j = 0; j <= 51; ++j) {
             const bool sampled = i >= 1 && i <= 50 && j >= 1 && j <= 49;
-            EXPECT_EQ(state.HeightGrid.at(i, j), sampled ? 10.2 : 0.0) << i << "," << j;
+            EXPECT_EQ(state.heights.at(i, j), sampled ? 10.2 : 0.0) << i << "," << j;
         }
 }
 
@@ -241,9 +242,9 @@ TEST(SampleHeights, GridThreeHundredStaysInsideTheGrid)
     const ImageSurface surface = MakeSurface(MakePicture(320, 200, kWhite));
     EditorState state = StateFor(surface, 300);
     SampleHeights(state, surface);
-    EXPECT_EQ(state.HeightGrid.at(300, 299), 10.2);
-    EXPECT_EQ(state.HeightGrid.at(300, 300), 0.0);
-    EXPECT_EQ(state.HeightGrid.at(301, 1), 0.0);
+    EXPECT_EQ(state.heights.at(300, 299), 10.2);
+    EXPECT_EQ(state.heights.at(300, 300), 0.0);
+    EXPECT_EQ(state.heights.at(301, 1), 0.0);
 }
 
 TEST(SampleHeights, AShrunkGridLeavesTheOuterHeights)
@@ -253,9 +254,9 @@ TEST(SampleHeights, AShrunkGridLeavesTheOuterHeights)
     SampleHeights(state, surface);
     ApplyGridSizeText(state, "50");
     SampleHeights(state, surface);
-    EXPECT_EQ(state.HeightGrid.at(51, 50), 10.2);   // from the first sampling
-    EXPECT_EQ(state.HeightGrid.at(100, 99), 10.2);
-    EXPECT_EQ(state.HeightGrid.at(30, 50), 0.0);    // the second sampling's last row
+    EXPECT_EQ(state.heights.at(51, 50), 10.2);   // from the first sampling
+    EXPECT_EQ(state.heights.at(100, 99), 10.2);
+    EXPECT_EQ(state.heights.at(30, 50), 0.0);    // the second sampling's last row
 }
 
 TEST(SampleHeights, UsesTheSizeTakenAtTheLastReset)
@@ -265,7 +266,7 @@ TEST(SampleHeights, UsesTheSizeTakenAtTheLastReset)
     EditorState state = StateFor(surface, 2);
     surface.putPicture(MakePicture(40, 40, kBlack, {{5, 5, kWhite}}));
     SampleHeights(state, surface);
-    EXPECT_EQ(state.HeightGrid.at(1, 1), 10.2);
+    EXPECT_EQ(state.heights.at(1, 1), 10.2);
 }
 
 TEST(SampleHeights, ANonBitmapFailsWithTheHeightsUntouched)
@@ -276,16 +277,11 @@ TEST(SampleHeights, ANonBitmapFailsWithTheHeightsUntouched)
     EditorState state = StateFor(surface, 10);
     for (int i = 0; i <= 11; ++i)
         for (int j = 0; j <= 11; ++j)
-            state.HeightGrid.set(i, j, 7.25);
-    try {
-        SampleHeights(state, surface);
-        FAIL() << "no error";
-    } catch (const EditorError& error) {
-        EXPECT_STREQ(error.what(), "Can only modify an image if it contains a bitmap");
-    }
+            state.heights.set(i, j, 7.25);
+    EXPECT_EQ(FailureOf([&] { SampleHeights(state, surface); }), Failure::NotABitmap);
     for (int i = 0; i <= 11; ++i)
         for (int j = 0; j <= 11; ++j)
-            EXPECT_EQ(state.HeightGrid.at(i, j), 7.25);
+            EXPECT_EQ(state.heights.at(i, j), 7.25);
 }
 
 } // namespace

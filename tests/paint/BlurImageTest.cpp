@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/EditorError.h"
+#include "tests/support/Failures.h"
 #include "model/EditorState.h"
 #include "PaintPictures.h"
 
@@ -18,11 +19,11 @@ namespace {
 EditorState GridOver(int imageWidth, int imageHeight, int gridSize)
 {
     EditorState state;
-    state.GridSize = gridSize;
-    state.ImageWidth = imageWidth;
-    state.ImageHeight = imageHeight;
-    state.StepX = static_cast<double>(imageWidth) / gridSize;
-    state.StepY = static_cast<double>(imageHeight) / gridSize;
+    state.gridSize = gridSize;
+    state.imageWidth = imageWidth;
+    state.imageHeight = imageHeight;
+    state.stepX = static_cast<double>(imageWidth) / gridSize;
+    state.stepY = static_cast<double>(imageHeight) / gridSize;
     return state;
 }
 
@@ -140,7 +141,7 @@ TEST_P(BlurImagePass, MatchesTheReference)
     const Picture picture = NoisePicture(row.pictureWidth, row.pictureHeight);
     const EditorState state = GridOver(row.capturedWidth, row.capturedHeight, row.gridSize);
     Canvas expected = CanvasOf(picture);
-    ReferenceBlur(expected, state.GridSize, state.StepX, state.StepY);
+    ReferenceBlur(expected, state.gridSize, state.stepX, state.stepY);
 
     ImageSurface surface = SurfaceWith(picture);
     BlurImage(state, surface);
@@ -252,12 +253,7 @@ TEST(BlurImageFailure, IconPictureFailsAtTheFirstReadAndChangesNothing)
     ImageSurface surface = IconSurface();
     int changes = 0;
     surface.setChangeListener([&](const Rect&) { ++changes; });
-    try {
-        BlurImage(GridOver(32, 32, 50), surface);
-        FAIL() << "no error";
-    } catch (const EditorError& error) {
-        EXPECT_STREQ(error.what(), "Can only modify an image if it contains a bitmap");
-    }
+    EXPECT_EQ(FailureOf([&] { BlurImage(GridOver(32, 32, 50), surface); }), Failure::NotABitmap);
     EXPECT_EQ(changes, 0);
 }
 
@@ -267,8 +263,8 @@ TEST(BlurImageFailure, UndefinedStepFailsInsteadOfFillingGarbage)
     int changes = 0;
     surface.setChangeListener([&](const Rect&) { ++changes; });
     EditorState state = GridOver(8, 8, 1);
-    state.GridSize = 0;
-    state.StepX = state.StepY = std::nan("");
-    EXPECT_THROW(BlurImage(state, surface), EditorError);
+    state.gridSize = 0;
+    state.stepX = state.stepY = std::nan("");
+    EXPECT_EQ(FailureOf([&] { BlurImage(state, surface); }), Failure::InvalidFloatingPoint);
     EXPECT_EQ(changes, 0);
 }

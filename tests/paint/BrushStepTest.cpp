@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/EditorError.h"
+#include "tests/support/Failures.h"
 #include "model/EditorState.h"
 #include "PaintPictures.h"
 
@@ -15,12 +16,12 @@ namespace {
 const ColourValue kBackground = Grey(100);
 const ColourValue kPen = MakeColour(10, 20, 30);
 
-EditorState Drawing(std::uint8_t tool, int nib)
+EditorState Drawing(Tool tool, int nib)
 {
     EditorState state;
-    state.CurrentTool = tool;
-    state.NibSize = nib;
-    state.Drawing = true;
+    state.currentTool = tool;
+    state.nibSize = nib;
+    state.drawing = true;
     return state;
 }
 
@@ -63,8 +64,8 @@ TEST(PaintStepIdle, NotDrawingPaintsNothing)
     ImageSurface surface = SurfaceWith(FlatPicture(30, 20, kBackground));
     int changes = 0;
     surface.setChangeListener([&](const Rect&) { ++changes; });
-    EditorState state = Drawing(kPencil, 10);
-    state.Drawing = false;
+    EditorState state = Drawing(Tool::Pencil, 10);
+    state.drawing = false;
 
     EXPECT_EQ(PaintStep(state, surface, kPen, kLeftButton, 5, 5), Rect{});
     EXPECT_EQ(changes, 0);
@@ -77,7 +78,7 @@ TEST(PaintStepIdle, NibZeroPaintsNothing)
     int changes = 0;
     surface.setChangeListener([&](const Rect&) { ++changes; });
 
-    for (std::uint8_t tool : {kPencil, kEraser, kBlurBrush})
+    for (Tool tool : {Tool::Pencil, Tool::Eraser, Tool::BlurBrush})
         EXPECT_EQ(PaintStep(Drawing(tool, 0), surface, kPen, kLeftButton, 5, 5), Rect{});
     EXPECT_EQ(changes, 0);
     ExpectSquare(surface, Rect{}, kPen, kBackground);
@@ -100,7 +101,7 @@ TEST_P(PaintStepSquare, FillsTheNibCellClippedToThePicture)
     std::vector<Rect> reported;
     surface.setChangeListener([&](const Rect& r) { reported.push_back(r); });
 
-    EXPECT_EQ(PaintStep(Drawing(kPencil, row.nib), surface, kPen, kLeftButton, row.x, row.y), row.filled);
+    EXPECT_EQ(PaintStep(Drawing(Tool::Pencil, row.nib), surface, kPen, kLeftButton, row.x, row.y), row.filled);
     ASSERT_EQ(reported.size(), 1u);
     EXPECT_EQ(reported[0], row.visible);
     ExpectSquare(surface, row.visible, kPen, kBackground);
@@ -124,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct ToolRow {
     const char* name;
-    std::uint8_t tool;
+    Tool tool;
     ShiftState shift;
     ColourValue expected;
 };
@@ -141,21 +142,21 @@ TEST_P(PaintStepColour, ChosenByToolAndExactShiftSet)
 
 INSTANTIATE_TEST_SUITE_P(
     Tools, PaintStepColour,
-    testing::Values(ToolRow{"PencilLeft", kPencil, kLeftButton, kPen},
-                    ToolRow{"PencilRightAlone", kPencil, kRightButton, kBlack},
-                    ToolRow{"PencilRightCtrl", kPencil, kRightButton | kCtrlKey, kPen},
-                    ToolRow{"PencilRightShift", kPencil, kRightButton | kShiftKey, kPen},
-                    ToolRow{"PencilRightAlt", kPencil, kRightButton | kAltKey, kPen},
-                    ToolRow{"PencilLeftRight", kPencil, kLeftButton | kRightButton, kPen},
-                    ToolRow{"PencilRightMiddle", kPencil, kRightButton | kMiddleButton, kPen},
-                    ToolRow{"PencilMiddle", kPencil, kMiddleButton, kPen},
-                    ToolRow{"PencilNoButton", kPencil, 0, kPen},
-                    ToolRow{"EraserLeft", kEraser, kLeftButton, kBlack},
-                    ToolRow{"EraserRightAlone", kEraser, kRightButton, kWhite},
-                    ToolRow{"EraserRightCtrl", kEraser, kRightButton | kCtrlKey, kBlack},
-                    ToolRow{"EraserLeftRight", kEraser, kLeftButton | kRightButton, kBlack},
-                    ToolRow{"EraserMiddle", kEraser, kMiddleButton, kBlack},
-                    ToolRow{"EraserNoButton", kEraser, 0, kBlack}),
+    testing::Values(ToolRow{"PencilLeft", Tool::Pencil, kLeftButton, kPen},
+                    ToolRow{"PencilRightAlone", Tool::Pencil, kRightButton, kBlack},
+                    ToolRow{"PencilRightCtrl", Tool::Pencil, kRightButton | kCtrlKey, kPen},
+                    ToolRow{"PencilRightShift", Tool::Pencil, kRightButton | kShiftKey, kPen},
+                    ToolRow{"PencilRightAlt", Tool::Pencil, kRightButton | kAltKey, kPen},
+                    ToolRow{"PencilLeftRight", Tool::Pencil, kLeftButton | kRightButton, kPen},
+                    ToolRow{"PencilRightMiddle", Tool::Pencil, kRightButton | kMiddleButton, kPen},
+                    ToolRow{"PencilMiddle", Tool::Pencil, kMiddleButton, kPen},
+                    ToolRow{"PencilNoButton", Tool::Pencil, 0, kPen},
+                    ToolRow{"EraserLeft", Tool::Eraser, kLeftButton, kBlack},
+                    ToolRow{"EraserRightAlone", Tool::Eraser, kRightButton, kWhite},
+                    ToolRow{"EraserRightCtrl", Tool::Eraser, kRightButton | kCtrlKey, kBlack},
+                    ToolRow{"EraserLeftRight", Tool::Eraser, kLeftButton | kRightButton, kBlack},
+                    ToolRow{"EraserMiddle", Tool::Eraser, kMiddleButton, kBlack},
+                    ToolRow{"EraserNoButton", Tool::Eraser, 0, kBlack}),
     [](const testing::TestParamInfo<ToolRow>& info) { return std::string(info.param.name); });
 
 // --- Blur brush ---------------------------------------------------------------------------
@@ -168,7 +169,7 @@ TEST(BlurBrush, MeansThreePixelsWithTruncation)
     SetPixel(picture, 1, 1, MakeColour(30, 61, 3));
     ImageSurface surface = SurfaceWith(std::move(picture));
 
-    PaintStep(Drawing(kBlurBrush, 1), surface, kPen, kLeftButton, 0, 0);
+    PaintStep(Drawing(Tool::BlurBrush, 1), surface, kPen, kLeftButton, 0, 0);
     EXPECT_EQ(PixelOf(surface, 0, 0), MakeColour(40, 50, 31));
     EXPECT_EQ(PixelOf(surface, 1, 0), kBackground);
 }
@@ -180,7 +181,7 @@ TEST(BlurBrush, RepeatedStepsInOneCellFollowTheLeftNeighbour)
     Picture picture = FlatPicture(4, 3, MakeColour(0, 255, 7));
     SetPixel(picture, 1, 0, MakeColour(255, 0, 7));
     ImageSurface surface = SurfaceWith(std::move(picture));
-    const EditorState state = Drawing(kBlurBrush, 2);
+    const EditorState state = Drawing(Tool::BlurBrush, 2);
 
     const std::vector<int> rising = {85, 141, 179, 204, 221, 232, 239, 244, 247, 249, 251, 252, 253, 253, 253};
     const std::vector<int> falling = {170, 113, 75, 50, 33, 22, 14, 9, 6, 4, 2, 1, 0, 0, 0};
@@ -207,13 +208,13 @@ char Symbol(ColourValue colour)
 TEST(Stroke, SeparateSquaresAtEachMoveOnly)
 {
     ImageSurface surface = SurfaceWith(FlatPicture(12, 8, kBackground));
-    EditorState state = Drawing(kPencil, 3);
+    EditorState state = Drawing(Tool::Pencil, 3);
     PaintStep(state, surface, kPen, kLeftButton, 1, 1);
     PaintStep(state, surface, kPen, kLeftButton, 7, 2);
     PaintStep(state, surface, kPen, kRightButton, 4, 4);
     PaintStep(state, surface, kPen, kLeftButton, -2, 7);
     PaintStep(state, surface, kPen, kLeftButton | kRightButton, 11, 7);
-    state.Drawing = false;
+    state.drawing = false;
     PaintStep(state, surface, kPen, kLeftButton, 4, 0);
 
     const std::vector<std::string> expected = {
@@ -231,20 +232,16 @@ TEST(Stroke, SeparateSquaresAtEachMoveOnly)
 
 // --- Pictures without pixels ------------------------------------------------------------------
 
-class PaintStepOnIcon : public testing::TestWithParam<std::uint8_t> {};
+class PaintStepOnIcon : public testing::TestWithParam<Tool> {};
 
 TEST_P(PaintStepOnIcon, FailsBeforeChangingAnything)
 {
     ImageSurface surface = IconSurface();
     int changes = 0;
     surface.setChangeListener([&](const Rect&) { ++changes; });
-    try {
-        PaintStep(Drawing(GetParam(), 10), surface, kPen, kLeftButton, 5, 5);
-        FAIL() << "no error";
-    } catch (const EditorError& error) {
-        EXPECT_STREQ(error.what(), "Can only modify an image if it contains a bitmap");
-    }
+    EXPECT_EQ(FailureOf([&] { PaintStep(Drawing(GetParam(), 10), surface, kPen, kLeftButton, 5, 5); }),
+              Failure::NotABitmap);
     EXPECT_EQ(changes, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Tools, PaintStepOnIcon, testing::Values(kPencil, kEraser, kBlurBrush));
+INSTANTIATE_TEST_SUITE_P(Tools, PaintStepOnIcon, testing::Values(Tool::Pencil, Tool::Eraser, Tool::BlurBrush));

@@ -41,7 +41,7 @@ TEST(ErrorDisplayTest, AGuardedHandlerShowsItsFailureAndTheProgramGoesOn)
     int runs = 0;
     QObject::connect(&item, &QAction::triggered, &window, Guarded(&window, [&] {
                          ++runs;
-                         throw EditorError("Bitmap image is not valid");
+                         throw EditorError(Failure::BitmapNotValid);
                      }));
     item.trigger();
     item.trigger();
@@ -66,7 +66,7 @@ protected:
     bool event(QEvent* event) override
     {
         if (event->type() == QEvent::User)
-            throw EditorError("File access denied");
+            throw EditorError(Failure::AccessDenied);
         return QObject::event(event);
     }
 };
