@@ -10,9 +10,7 @@
 #include <QWindow>
 
 #include "ui/Application.h"
-#include "ui/TForm1.h"
-#include "ui/TForm2.h"
-#include "ui/WindowPlacement.h"
+#include "ui/ProgramWindows.h"
 
 namespace {
 
@@ -41,15 +39,13 @@ double ProcessAgeMs()
 }
 
 // The same steps as the program's main: both windows, then the main one shown centred.
-void ShowWindows()
+ProgramWindows ShowWindows()
 {
-    new TForm1;
-    new TForm2;
-    CentreOnScreen(Form1, Form1->sizeHint());
-    Form1->show();
-    while (!Form1->windowHandle() || !Form1->windowHandle()->isExposed())
+    ProgramWindows windows = OpenProgramWindows();
+    while (!windows.main->windowHandle() || !windows.main->windowHandle()->isExposed())
         QCoreApplication::processEvents();
     QCoreApplication::processEvents();  // the first paint
+    return windows;
 }
 
 }  // namespace
@@ -62,7 +58,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     Application app(argc, argv);
     const double application = MillisecondsSince(start);
-    ShowWindows();
+    ProgramWindows windows = ShowWindows();
     const double firstShown = MillisecondsSince(start);
     std::printf("start-up, first run in this process:\n");
     std::printf("  process start to main():        %6.1f ms (clock-tick resolution)\n", beforeMain);
@@ -73,14 +69,11 @@ int main(int argc, char** argv)
     constexpr int kRuns = 20;
     double total = 0;
     for (int run = 0; run < kRuns; ++run) {
-        delete Form2;
-        delete Form1;
+        windows = {};
         const Clock::time_point again = Clock::now();
-        ShowWindows();
+        windows = ShowWindows();
         total += MillisecondsSince(again);
     }
     std::printf("  windows built and shown again:  %6.2f ms on average over %d runs\n", total / kRuns, kRuns);
-    delete Form2;
-    delete Form1;
     return 0;
 }

@@ -1,25 +1,25 @@
 #include "ui/Screenshots.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QPixmap>
 
-#include "ui/TForm1.h"
-#include "ui/TForm2.h"
+#include "ui/HelpWindow.h"
+#include "ui/MainWindow.h"
 
-void TakeScreenshotsLater(const QString& folder)
+void TakeScreenshotsLater(MainWindow& window, HelpWindow& help, const QString& folder)
 {
     QMetaObject::invokeMethod(
-        qApp,
-        [folder] {
+        &window,
+        [&window, &help, folder] {
             QDir().mkpath(folder);
-            Form1->grab().save(QDir(folder).filePath(QStringLiteral("main.png")));
-            Form1->QuickHelp1Click();
-            if (Form2) {
-                // The help window lays itself out once the events of its showing have run.
-                QCoreApplication::processEvents();
-                Form2->grab().save(QDir(folder).filePath(QStringLiteral("help.png")));
-            }
+            window.grab().save(QDir(folder).filePath(QStringLiteral("main.png")));
+            if (auto* quickHelp = window.findChild<QAction*>(QStringLiteral("QuickHelp1")))
+                quickHelp->trigger();
+            // The help window lays itself out once the events of its showing have run.
+            QCoreApplication::processEvents();
+            help.grab().save(QDir(folder).filePath(QStringLiteral("help.png")));
             QCoreApplication::exit(0);
         },
         Qt::QueuedConnection);

@@ -1,7 +1,9 @@
 #pragma once
 #include <QString>
 
+class HelpWindow;
+class MainWindow;
+
 // Once the event loop runs: writes main.png (the main window) and help.png (the help
-// window, opened through Quick Help) into folder, then ends the program. For reviewing
-// the look under a virtual display.
-void TakeScreenshotsLater(const QString& folder);
+// window, opened through Help > Quick Help) into folder, then ends the event loop.
+void TakeScreenshotsLater(MainWindow& window, HelpWindow& help, const QString& folder);

@@ -1,7 +1,7 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "Form1Fixture.h"
+#include "MainWindowFixture.h"
 #include "TempFolder.h"
 #include "export/WriteDxf.h"
 #include "ui/ErrorDisplay.h"
@@ -13,14 +13,14 @@ namespace {
 const QString kWaiting = QStringLiteral("Exporting DXF... Please Wait");
 const QString kComplete = QStringLiteral("Exporting DXF Complete");
 
-class ExportDxfCommandTest : public Form1Fixture {
+class ExportDxfCommandTest : public MainWindowFixture {
 protected:
     // What the core writes for the window's present state, without touching it.
     QByteArray CoreOutput()
     {
-        EditorState copy = form->State;
+        EditorState copy = state();
         const QString file = temp.path(QStringLiteral("core.dxf"));
-        WriteDxf(copy, form->Image1->surface(), file.toStdString());
+        WriteDxf(copy, surface(), file.toStdString());
         return TempFolder::Read(file);
     }
 
@@ -28,7 +28,7 @@ protected:
     {
         const QString file = temp.path(name);
         dialogs.saveAnswers.push_back(file);
-        form->ExportDXF1->trigger();
+        exportDxfAction->trigger();
         return file;
     }
 
@@ -47,7 +47,7 @@ QStringList Tail(const QByteArray& file, int lines)
 TEST_F(ExportDxfCommandTest, MenuExportWritesWhatTheCoreWritesForTheSameState)
 {
     ASSERT_TRUE(temp.valid());
-    QTest::mouseClick(form->UpDown1->downButton(), Qt::LeftButton);  // grid size 40
+    QTest::mouseClick(gridSizeUpDown->downButton(), Qt::LeftButton);  // grid size 40
     const QByteArray expected = CoreOutput();
     const QString file = Export(QStringLiteral("hill.dxf"));
     EXPECT_EQ(TempFolder::Read(file), expected);
@@ -57,14 +57,13 @@ TEST_F(ExportDxfCommandTest, MenuExportWritesWhatTheCoreWritesForTheSameState)
 
 TEST_F(ExportDxfCommandTest, DialogGetsTheExportSettingsOnEveryRun)
 {
-    form->SaveDialog1.defaultExtension = QStringLiteral("*.BMP");
-    form->SaveDialog1.fileName = QStringLiteral("VORTALQUENCH.BMP");
-    form->SaveDialog1.filterLabel = QStringLiteral("Uncompressed Bitmap Image (*.BMP)");
-    form->SaveDialog1.filterPattern = QStringLiteral("*.BMP");
+    saveAction->trigger();  // cancelled, leaves the bitmap values in the shared dialog
     Export(QStringLiteral("first.dxf"));
-    form->ExportDXF1->trigger();  // cancelled
-    ASSERT_EQ(dialogs.saveRequests.size(), 2u);
-    for (const ScriptedDialogs::FileRequest& request : dialogs.saveRequests) {
+    exportDxfAction->trigger();  // cancelled
+    ASSERT_EQ(dialogs.saveRequests.size(), 3u);
+    EXPECT_EQ(dialogs.saveRequests[0].settings.fileName, "VORTALQUENCH.BMP");
+    for (const ScriptedDialogs::FileRequest& request :
+         {dialogs.saveRequests[1], dialogs.saveRequests[2]}) {
         EXPECT_EQ(request.settings.title, "Export To DXF from Relief_Foundry");
         EXPECT_EQ(request.settings.filterLabel, "Data Exchange Format(*.DXF)");
         EXPECT_EQ(request.settings.filterPattern, "*.DXF");
@@ -90,7 +89,7 @@ TEST_P(ExportCaptions, CaptionWaitsDuringTheDialogAndEndsByOutcome)
         dialogs.saveAnswers.push_back(temp.path(QString::fromLatin1(row.answer)));
     QStringList captions;
     QObject::connect(form, &QWidget::windowTitleChanged, [&](const QString& title) { captions << title; });
-    form->ExportDXF1->trigger();
+    exportDxfAction->trigger();
     ASSERT_EQ(dialogs.saveRequests.size(), 1u);
     EXPECT_EQ(dialogs.saveRequests[0].caption, kWaiting);
     EXPECT_EQ(form->windowTitle(), QString::fromLatin1(row.finalCaption));
@@ -117,8 +116,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ExportDxfCommandTest, CancelSamplesNothingAndWritesNothing)
 {
-    form->ExportDXF1->trigger();
-    EXPECT_EQ(form->State.HeightGrid.at(1, 1), 0.0);
+    exportDxfAction->trigger();
+    EXPECT_EQ(state().heights.at(1, 1), 0.0);
     EXPECT_EQ(form->windowTitle(), kComplete);
 }
 
@@ -127,7 +126,7 @@ TEST_F(ExportDxfCommandTest, AnIconPictureStopsTheExportBeforeAnyFile)
     Picture icon;
     icon.kind = PictureKind::Icon;
     icon.width = icon.height = 32;
-    form->Image1->surface().putPicture(icon);
+    surface().putPicture(icon);
     const QString file = Export(QStringLiteral("icon.dxf"));
     EXPECT_FALSE(QFile::exists(file));
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -139,17 +138,17 @@ using OptionTogglesTest = ExportDxfCommandTest;
 
 TEST_F(OptionTogglesTest, EachItemFlipsItsFlagAndCheckMarkAlone)
 {
-    form->ExportBlack1->trigger();
-    EXPECT_FALSE(form->State.ExportBlackPlanes);
-    EXPECT_FALSE(form->ExportBlack1->isChecked());
-    EXPECT_TRUE(form->State.ExportWhitePlanes);
-    EXPECT_TRUE(form->ExportWhite1->isChecked());
-    form->ExportBlack1->trigger();
-    EXPECT_TRUE(form->State.ExportBlackPlanes);
-    EXPECT_TRUE(form->ExportBlack1->isChecked());
-    form->ExportWhite1Click();
-    EXPECT_FALSE(form->State.ExportWhitePlanes);
-    EXPECT_FALSE(form->ExportWhite1->isChecked());
+    exportBlackAction->trigger();
+    EXPECT_FALSE(state().exportBlackPlanes);
+    EXPECT_FALSE(exportBlackAction->isChecked());
+    EXPECT_TRUE(state().exportWhitePlanes);
+    EXPECT_TRUE(exportWhiteAction->isChecked());
+    exportBlackAction->trigger();
+    EXPECT_TRUE(state().exportBlackPlanes);
+    EXPECT_TRUE(exportBlackAction->isChecked());
+    exportWhiteAction->trigger();
+    EXPECT_FALSE(state().exportWhitePlanes);
+    EXPECT_FALSE(exportWhiteAction->isChecked());
 }
 
 struct OptionRow {
@@ -166,9 +165,9 @@ TEST_P(OptionEffect, TheNextExportFollowsTheOptions)
 {
     const OptionRow& row = GetParam();
     if (!row.black)
-        form->ExportBlack1->trigger();
+        exportBlackAction->trigger();
     if (!row.white)
-        form->ExportWhite1->trigger();
+        exportWhiteAction->trigger();
     const QByteArray expected = CoreOutput();
     const QByteArray written = TempFolder::Read(Export(QStringLiteral("options.dxf")));
     EXPECT_EQ(written, expected);

@@ -3,7 +3,7 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "Form1Fixture.h"
+#include "MainWindowFixture.h"
 #include "TempFolder.h"
 #include "files/BmpWriter.h"
 #include "model/BuiltInPicture.h"
@@ -14,15 +14,20 @@ namespace {
 
 const QString kProductCaption = QStringLiteral("Relief_Foundry by Quennick (VORTALQUENCH)");
 
-class FileCommandsTest : public Form1Fixture {
+class FileCommandsTest : public MainWindowFixture {
 protected:
-    // A grid size of 40 chosen with the up-down, heights set, a caption of another command.
+    // A grid size of 40 chosen with the up-down, heights sampled by an export, which
+    // leaves its completion caption.
     void ChangeTheGrid()
     {
-        QTest::mouseClick(form->UpDown1->downButton(), Qt::LeftButton);
-        ASSERT_EQ(form->State.GridSize, 40);
-        form->State.HeightGrid.set(7, 8, 9.5);
-        form->setStatusCaption(QStringLiteral("Exporting DXF Complete"));
+        QTest::mouseClick(gridSizeUpDown->downButton(), Qt::LeftButton);
+        ASSERT_EQ(state().gridSize, 40);
+        dialogs.saveAnswers.push_back(temp.path(QStringLiteral("sampled.dxf")));
+        exportDxfAction->trigger();
+        sampledHeight = state().heights.at(7, 8);
+        ASSERT_GT(sampledHeight, 0.0);
+        ASSERT_EQ(form->windowTitle(), "Exporting DXF Complete");
+        dialogs.saveRequests.clear();
     }
 
     QString WriteFile(const QString& name, const std::vector<std::uint8_t>& bytes)
@@ -34,9 +39,17 @@ protected:
         return path;
     }
 
-    ImageSurface& Surface() { return form->Image1->surface(); }
+    ImageSurface& Surface() { return surface(); }
+
+    // The name the load dialog offers next, seen by running it once more (cancelled).
+    QString OfferedLoadName()
+    {
+        loadAction->trigger();
+        return dialogs.openRequests.back().settings.fileName;
+    }
 
     TempFolder temp;
+    double sampledHeight = 0;
 };
 
 Picture Grey(int width, int height)
@@ -51,13 +64,13 @@ Picture Grey(int width, int height)
 TEST_F(FileCommandsTest, CancelledLoadStillResetsTheGridWhileTheBoxKeepsItsText)
 {
     ChangeTheGrid();
-    form->LoadBMP1->trigger();  // nothing queued: cancel
+    loadAction->trigger();  // nothing queued: cancel
     ASSERT_EQ(dialogs.openRequests.size(), 1u);
-    EXPECT_EQ(form->State.GridSize, 50);
-    EXPECT_EQ(form->EGridSize->text(), "40");
-    EXPECT_EQ(form->State.HeightGrid.at(7, 8), 0.0);
+    EXPECT_EQ(state().gridSize, 50);
+    EXPECT_EQ(gridSizeBox->text(), "40");
+    EXPECT_EQ(state().heights.at(7, 8), 0.0);
     EXPECT_EQ(form->windowTitle(), kProductCaption);
-    EXPECT_EQ(form->OpenDialog1.fileName, "VORTALQUENCH");
+    EXPECT_EQ(OfferedLoadName(), "VORTALQUENCH");
     EXPECT_EQ(Surface().picture().width, 320);
 }
 
@@ -65,8 +78,8 @@ TEST_F(FileCommandsTest, LoadDialogHasItsStoredSettingsAndRemembersTheChosenName
 {
     const QString file = WriteFile(QStringLiteral("small.bmp"), EncodeBmp24(Grey(64, 48)));
     dialogs.openAnswers.push_back(file);
-    form->LoadBMP1->trigger();
-    form->LoadBMP1->trigger();  // cancelled: the name stays
+    loadAction->trigger();
+    loadAction->trigger();  // cancelled: the name stays
     ASSERT_EQ(dialogs.openRequests.size(), 2u);
     const FileDialogSettings& first = dialogs.openRequests[0].settings;
     EXPECT_TRUE(first.title.isEmpty());
@@ -76,23 +89,22 @@ TEST_F(FileCommandsTest, LoadDialogHasItsStoredSettingsAndRemembersTheChosenName
     EXPECT_EQ(first.fileName, "VORTALQUENCH");
     EXPECT_FALSE(first.overwritePrompt);
     EXPECT_EQ(dialogs.openRequests[1].settings.fileName, file);
-    EXPECT_EQ(form->OpenDialog1.fileName, file);
 }
 
 TEST_F(FileCommandsTest, LoadReplacesThePictureAndResetsTheGrid)
 {
     ChangeTheGrid();
     dialogs.openAnswers.push_back(WriteFile(QStringLiteral("small.bmp"), EncodeBmp24(Grey(64, 48))));
-    form->LoadBMP1->trigger();
+    loadAction->trigger();
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(form->Image1->width(), 64);
-    EXPECT_EQ(form->Image1->height(), 48);
-    EXPECT_EQ(form->State.ImageWidth, 64);
-    EXPECT_EQ(form->State.ImageHeight, 48);
-    EXPECT_EQ(form->State.GridSize, 50);
-    EXPECT_EQ(form->State.StepX, 1.28);
-    EXPECT_EQ(form->State.StepY, 0.96);
-    EXPECT_EQ(form->State.HeightGrid.at(7, 8), 0.0);
+    EXPECT_EQ(picture->width(), 64);
+    EXPECT_EQ(picture->height(), 48);
+    EXPECT_EQ(state().imageWidth, 64);
+    EXPECT_EQ(state().imageHeight, 48);
+    EXPECT_EQ(state().gridSize, 50);
+    EXPECT_EQ(state().stepX, 1.28);
+    EXPECT_EQ(state().stepY, 0.96);
+    EXPECT_EQ(state().heights.at(7, 8), 0.0);
     EXPECT_EQ(Surface().pixel(63, 47), 0x505050u);
 }
 
@@ -102,22 +114,22 @@ TEST_F(FileCommandsTest, FailingLoadShowsTheErrorAndChangesNothing)
     const QString missing = temp.path(QStringLiteral("gone.bmp"));
     dialogs.openAnswers.push_back(missing);
     const std::vector<std::uint32_t> pixels = Surface().picture().pixels;
-    form->LoadBMP1->trigger();
+    loadAction->trigger();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Cannot open file " + missing + ".");
     EXPECT_EQ(Surface().picture().pixels, pixels);
-    EXPECT_EQ(form->Image1->width(), 320);
-    EXPECT_EQ(form->State.GridSize, 40);
-    EXPECT_EQ(form->State.HeightGrid.at(7, 8), 9.5);
+    EXPECT_EQ(picture->width(), 320);
+    EXPECT_EQ(state().gridSize, 40);
+    EXPECT_EQ(state().heights.at(7, 8), sampledHeight);
     EXPECT_EQ(form->windowTitle(), "Exporting DXF Complete");
-    EXPECT_EQ(form->OpenDialog1.fileName, missing);  // remembered although the load failed
+    EXPECT_EQ(OfferedLoadName(), missing);  // remembered although the load failed
 }
 
 TEST_F(FileCommandsTest, SaveRightAfterStartWritesTheBuiltInFile)
 {
     const QString file = temp.path(QStringLiteral("start.bmp"));
     dialogs.saveAnswers.push_back(file);
-    form->SaveBMP1->trigger();
+    saveAction->trigger();
     EXPECT_TRUE(dialogs.messages.empty());
     const QByteArray saved = TempFolder::Read(file);
     ASSERT_EQ(saved.size(), 192054);
@@ -128,10 +140,10 @@ TEST_F(FileCommandsTest, SaveRightAfterStartWritesTheBuiltInFile)
 
 TEST_F(FileCommandsTest, SaveDialogGetsTheBitmapSettingsOnEveryRun)
 {
-    form->ExportDXF1->trigger();  // cancelled, leaves the DXF values in the shared dialog
-    form->SaveBMP1->trigger();
-    form->SaveDialog1.fileName = QStringLiteral("elsewhere.bmp");
-    form->SaveBMP1->trigger();
+    exportDxfAction->trigger();  // cancelled, leaves the DXF values in the shared dialog
+    dialogs.saveAnswers = {std::nullopt, temp.path(QStringLiteral("elsewhere.bmp"))};
+    saveAction->trigger();  // saved under a name of the user's
+    saveAction->trigger();
     ASSERT_EQ(dialogs.saveRequests.size(), 3u);
     for (std::size_t i = 1; i < 3; ++i) {
         const FileDialogSettings& s = dialogs.saveRequests[i].settings;
@@ -147,16 +159,16 @@ TEST_F(FileCommandsTest, SaveDialogGetsTheBitmapSettingsOnEveryRun)
 TEST_F(FileCommandsTest, NewThenSaveWritesABlackTwentyFourBitFile)
 {
     ChangeTheGrid();
-    form->NewBMP1->trigger();
-    EXPECT_EQ(form->Image1->width(), 320);
-    EXPECT_EQ(form->Image1->height(), 200);
+    newAction->trigger();
+    EXPECT_EQ(picture->width(), 320);
+    EXPECT_EQ(picture->height(), 200);
     EXPECT_EQ(Surface().pixel(319, 199), 0u);
-    EXPECT_EQ(form->State.GridSize, 40);
-    EXPECT_EQ(form->State.HeightGrid.at(7, 8), 9.5);
+    EXPECT_EQ(state().gridSize, 40);
+    EXPECT_EQ(state().heights.at(7, 8), sampledHeight);
 
     const QString file = temp.path(QStringLiteral("black.bmp"));
     dialogs.saveAnswers.push_back(file);
-    form->SaveBMP1->trigger();
+    saveAction->trigger();
     const QByteArray saved = TempFolder::Read(file);
     ASSERT_EQ(saved.size(), 192054);
     EXPECT_EQ(saved.mid(38, 8), QByteArray(8, '\0'));  // both resolutions
@@ -167,7 +179,7 @@ TEST_F(FileCommandsTest, SaveIntoAMissingFolderShowsCannotCreate)
 {
     const QString file = temp.path(QStringLiteral("missing/out.bmp"));
     dialogs.saveAnswers.push_back(file);
-    form->SaveBMP1->trigger();
+    saveAction->trigger();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Cannot create file " + file + ".");
 }

@@ -6,15 +6,15 @@
 #include <QTest>
 #include <QTextBlock>
 
-#include "Form1Fixture.h"
+#include "MainWindowFixture.h"
 
 namespace {
 
-class HelpWindowTest : public Form1Fixture {
+class HelpWindowTest : public MainWindowFixture {
 protected:
     void Open()
     {
-        form->QuickHelp1->trigger();
+        quickHelpAction->trigger();
         QApplication::setActiveWindow(help);
         QApplication::processEvents();
     }
@@ -28,7 +28,7 @@ TEST_F(HelpWindowTest, QuickHelpShowsItOverTheDisabledMainWindow)
     EXPECT_EQ(help->windowModality(), Qt::ApplicationModal);
     EXPECT_EQ(QApplication::activeModalWidget(), help);
     EXPECT_EQ(help->windowTitle(), "Help for Relief_Foundry");
-    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(help->Memo1));
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(helpMemo));
 }
 
 TEST_F(HelpWindowTest, FirstShowingIsCentredByTheOuterSize)
@@ -42,21 +42,21 @@ TEST_F(HelpWindowTest, FirstShowingIsCentredByTheOuterSize)
 
 TEST_F(HelpWindowTest, ControlsSitAtTheirPlacesOnBlack)
 {
-    EXPECT_EQ(help->Memo1->geometry(), QRect(4, 12, 445, 249));
-    EXPECT_EQ(help->Button1->geometry(), QRect(420, 268, 31, 25));
-    EXPECT_EQ(help->Button1->text(), "OK");
-    EXPECT_FALSE(help->Button1->isDefault());
-    EXPECT_EQ(help->scrollArea()->widget()->size(), QSize(451, 293));
+    EXPECT_EQ(helpMemo->geometry(), QRect(4, 12, 445, 249));
+    EXPECT_EQ(helpOk->geometry(), QRect(420, 268, 31, 25));
+    EXPECT_EQ(helpOk->text(), "OK");
+    EXPECT_FALSE(helpOk->isDefault());
+    EXPECT_EQ(helpScrollArea->widget()->size(), QSize(451, 293));
     EXPECT_EQ(help->palette().color(QPalette::Window), Qt::black);
-    EXPECT_EQ(help->Memo1->lineWrapMode(), QPlainTextEdit::WidgetWidth);
-    EXPECT_EQ(help->Memo1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-    EXPECT_FALSE(help->Memo1->isReadOnly());
-    EXPECT_TRUE(help->Memo1->tabChangesFocus());
+    EXPECT_EQ(helpMemo->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_EQ(helpMemo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_FALSE(helpMemo->isReadOnly());
+    EXPECT_TRUE(helpMemo->tabChangesFocus());
 }
 
 TEST_F(HelpWindowTest, TheTextHasItsFortySevenLinesWithTheirBlanks)
 {
-    const QStringList lines = help->Memo1->toPlainText().split(QLatin1Char('\n'));
+    const QStringList lines = helpMemo->toPlainText().split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), 47);
     EXPECT_EQ(lines[0], "Use the menu to load, save and export images.");
     EXPECT_EQ(lines[5], "Tools: ");
@@ -78,29 +78,29 @@ TEST_F(HelpWindowTest, TheTextHasItsFortySevenLinesWithTheirBlanks)
 TEST_F(HelpWindowTest, EscapeNeitherCloses)
 {
     Open();
-    QTest::keyClick(help->Memo1, Qt::Key_Escape);
-    QTest::keyClick(help->Button1, Qt::Key_Escape);
+    QTest::keyClick(helpMemo, Qt::Key_Escape);
+    QTest::keyClick(helpOk, Qt::Key_Escape);
     EXPECT_TRUE(help->isVisible());
 }
 
 TEST_F(HelpWindowTest, EnterBreaksTheLineInTheMemoAndClosesOnTheButton)
 {
     Open();
-    help->Memo1->moveCursor(QTextCursor::Start);
-    QTest::keyClick(help->Memo1, Qt::Key_Return);
+    helpMemo->moveCursor(QTextCursor::Start);
+    QTest::keyClick(helpMemo, Qt::Key_Return);
     EXPECT_TRUE(help->isVisible());
-    EXPECT_EQ(help->Memo1->document()->blockCount(), 48);
-    QTest::keyClick(help->Memo1, Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(help->Button1));
-    QTest::keyClick(help->Button1, Qt::Key_Return);
+    EXPECT_EQ(helpMemo->document()->blockCount(), 48);
+    QTest::keyClick(helpMemo, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(helpOk));
+    QTest::keyClick(helpOk, Qt::Key_Return);
     EXPECT_FALSE(help->isVisible());
 }
 
 TEST_F(HelpWindowTest, OkAndTheCloseBoxHideButKeepTheWindow)
 {
-    QPointer<TForm2> kept(help);
+    QPointer<HelpWindow> kept(help);
     Open();
-    QTest::mouseClick(help->Button1, Qt::LeftButton);
+    QTest::mouseClick(helpOk, Qt::LeftButton);
     EXPECT_FALSE(help->isVisible());
     Open();
     EXPECT_TRUE(help->close());
@@ -114,12 +114,12 @@ TEST_F(HelpWindowTest, OkAndTheCloseBoxHideButKeepTheWindow)
 TEST_F(HelpWindowTest, TypedTextPlaceAndSizeSurviveAReopen)
 {
     Open();
-    help->Memo1->moveCursor(QTextCursor::End);
-    QTest::keyClicks(help->Memo1, "my notes");
+    helpMemo->moveCursor(QTextCursor::End);
+    QTest::keyClicks(helpMemo, "my notes");
     help->setGeometry(QRect(30, 40, 300, 200));
-    QTest::mouseClick(help->Button1, Qt::LeftButton);
+    QTest::mouseClick(helpOk, Qt::LeftButton);
     Open();
-    EXPECT_TRUE(help->Memo1->toPlainText().endsWith("Relief_Foundry Version 1.0my notes"));
+    EXPECT_TRUE(helpMemo->toPlainText().endsWith("Relief_Foundry Version 1.0my notes"));
     EXPECT_EQ(help->geometry(), QRect(30, 40, 300, 200));
 }
 
@@ -128,13 +128,13 @@ TEST_F(HelpWindowTest, ASmallWindowScrollsToEveryControl)
     Open();
     help->resize(200, 150);
     QApplication::processEvents();
-    QScrollArea* area = help->scrollArea();
+    QScrollArea* area = helpScrollArea;
     EXPECT_EQ(area->horizontalScrollBar()->maximum(), 451 - area->viewport()->width());
     EXPECT_EQ(area->verticalScrollBar()->maximum(), 293 - area->viewport()->height());
     help->resize(600, 400);
     QApplication::processEvents();
     EXPECT_EQ(area->horizontalScrollBar()->maximum(), 0);
-    EXPECT_EQ(help->Memo1->geometry(), QRect(4, 12, 445, 249));
+    EXPECT_EQ(helpMemo->geometry(), QRect(4, 12, 445, 249));
 }
 
 }  // namespace

@@ -2,21 +2,21 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "Form1Fixture.h"
+#include "MainWindowFixture.h"
 #include "ui/KeyPreview.h"
 #include "ui/UpDown.h"
 
 namespace {
 
-class KeyRoutingTest : public Form1Fixture {
+class KeyRoutingTest : public MainWindowFixture {
 protected:
     void SetUp() override
     {
-        Form1Fixture::SetUp();
+        MainWindowFixture::SetUp();
         preview = form->findChild<KeyPreview*>();
         ASSERT_NE(preview, nullptr);
         previewed = std::make_unique<QSignalSpy>(preview, &KeyPreview::keyPressed);
-        clicks = std::make_unique<QSignalSpy>(form->Button1, &QPushButton::clicked);
+        clicks = std::make_unique<QSignalSpy>(colourButton, &QPushButton::clicked);
     }
 
     void Press(QWidget* focus, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
@@ -45,18 +45,18 @@ protected:
 
 TEST_F(KeyRoutingTest, EnterClicksTheColourButtonWhereverTheFocusIs)
 {
-    Press(form->EGridSize, Qt::Key_Return);
-    Press(form->ENibSize, Qt::Key_Return);
-    Press(form->Button1, Qt::Key_Return);
-    Press(form->EGridSize, Qt::Key_Enter, Qt::KeypadModifier);
+    Press(gridSizeBox, Qt::Key_Return);
+    Press(nibSizeBox, Qt::Key_Return);
+    Press(colourButton, Qt::Key_Return);
+    Press(gridSizeBox, Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_EQ(clicks->count(), 4);
     EXPECT_EQ(previewed->count(), 0);
 }
 
 TEST_F(KeyRoutingTest, EnterWithShiftCtrlOrAltIsAnOrdinaryKey)
 {
-    Press(form->EGridSize, Qt::Key_Return, Qt::ShiftModifier);
-    Press(form->EGridSize, Qt::Key_Return, Qt::ControlModifier);
+    Press(gridSizeBox, Qt::Key_Return, Qt::ShiftModifier);
+    Press(gridSizeBox, Qt::Key_Return, Qt::ControlModifier);
     EXPECT_EQ(clicks->count(), 0);
     const std::vector<std::pair<int, ShiftState>> expected = {{13, kShiftKey}, {13, kCtrlKey}};
     EXPECT_EQ(Previewed(), expected);
@@ -71,18 +71,18 @@ TEST_F(KeyRoutingTest, TabCyclesGridBoxColourButtonNibBox)
     }
     EXPECT_EQ(visited, QStringList({"QPushButton", "NumberBox", "NumberBox", "QPushButton"}));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(form->ENibSize));
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(nibSizeBox));
     EXPECT_EQ(previewed->count(), 0);
 }
 
 TEST_F(KeyRoutingTest, F1IsTakenByTheHelpMenuWithNoVisibleEffect)
 {
-    QSignalSpy help(form->Help1, &QAction::triggered);
-    Press(form->EGridSize, Qt::Key_F1);
-    EXPECT_EQ(help.count(), 1);
+    QSignalSpy helpPressed(helpMenu, &QAction::triggered);
+    Press(gridSizeBox, Qt::Key_F1);
+    EXPECT_EQ(helpPressed.count(), 1);
     EXPECT_EQ(previewed->count(), 0);
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
-    EXPECT_FALSE(Form2->isVisible());
+    EXPECT_FALSE(help->isVisible());
 }
 
 struct KeyRow {
@@ -98,10 +98,10 @@ class PreviewedKeys : public KeyRoutingTest, public ::testing::WithParamInterfac
 TEST_P(PreviewedKeys, ReachTheWindowHandlerWithTheirKeyCode)
 {
     const KeyRow& row = GetParam();
-    Press(form->ENibSize, row.key, row.modifiers);
+    Press(nibSizeBox, row.key, row.modifiers);
     const std::vector<std::pair<int, ShiftState>> expected = {{row.virtualKey, row.shift}};
     EXPECT_EQ(Previewed(), expected);
-    EXPECT_EQ(form->ENibSize->text(), "10");
+    EXPECT_EQ(nibSizeBox->text(), "10");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -121,13 +121,13 @@ TEST_F(KeyRoutingTest, APreviewedKeyGoesOnToTheFocusedControlAfterwards)
 {
     QString textWhenPreviewed;
     QObject::connect(preview, &KeyPreview::keyPressed,
-                     [&] { textWhenPreviewed = form->ENibSize->text(); });
-    Press(form->ENibSize, Qt::Key_Up);
+                     [&] { textWhenPreviewed = nibSizeBox->text(); });
+    Press(nibSizeBox, Qt::Key_Up);
     ASSERT_EQ(previewed->count(), 1);
     EXPECT_EQ((*previewed)[0][0].toInt(), 38);
     EXPECT_EQ(textWhenPreviewed, "10");
-    EXPECT_EQ(form->ENibSize->text(), "11");
-    EXPECT_EQ(form->UNibSize->position(), 11);
+    EXPECT_EQ(nibSizeBox->text(), "11");
+    EXPECT_EQ(nibSizeUpDown->position(), 11);
 }
 
 }  // namespace

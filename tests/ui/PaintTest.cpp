@@ -9,7 +9,7 @@
 
 #include <vector>
 
-#include "Form1Fixture.h"
+#include "MainWindowFixture.h"
 #include "model/BuiltInPicture.h"
 #include "paint/BlurImage.h"
 #include "ui/ColourStrip.h"
@@ -119,9 +119,9 @@ QColor AsQColor(ColourValue colour)
     return QColor(RedOf(colour), GreenOf(colour), BlueOf(colour));
 }
 
-class PaintTest : public Form1Fixture {
+class PaintTest : public MainWindowFixture {
 protected:
-    const Picture& picture() { return form->Image1->surface().picture(); }
+    const Picture& painted() { return surface().picture(); }
 
     // As the window system delivers it: a click, then the second press followed by the
     // double-click event, then its release.
@@ -143,9 +143,9 @@ protected:
 
 TEST_F(PaintTest, StrokePaintsOneSquarePerMoveUntilRelease)
 {
-    ImageView* image = form->Image1;
+    ImageView* image = picture;
     QTest::mousePress(image, Qt::LeftButton, {}, QPoint(27, 3));
-    EXPECT_EQ(Differences(picture(), BuiltInPicture()), 0) << "a press alone paints";
+    EXPECT_EQ(Differences(painted(), BuiltInPicture()), 0) << "a press alone paints";
     QTest::mouseMove(image, QPoint(27, 3));
     QTest::mouseMove(image, QPoint(21, 8));
     QTest::mouseMove(image, QPoint(155, 47));
@@ -153,13 +153,13 @@ TEST_F(PaintTest, StrokePaintsOneSquarePerMoveUntilRelease)
     MoveWith(image, QPoint(75, 75), Qt::NoButton);
 
     const Picture expected = WithSquares({{QRect(20, 0, 10, 10), kStartColour}, {QRect(150, 40, 10, 10), kStartColour}});
-    EXPECT_EQ(Differences(picture(), expected), 0);
-    EXPECT_FALSE(form->State.Drawing);
+    EXPECT_EQ(Differences(painted(), expected), 0);
+    EXPECT_FALSE(state().drawing);
 }
 
 TEST_F(PaintTest, OnlyThePaintedSquareIsRepainted)
 {
-    ImageView* image = form->Image1;
+    ImageView* image = picture;
     Settle();
     ASSERT_TRUE(form->windowHandle()->isExposed());
     PaintLog log(image);
@@ -172,28 +172,28 @@ TEST_F(PaintTest, OnlyThePaintedSquareIsRepainted)
 
 TEST_F(PaintTest, LeftPressCapturesThePointerOffTheLeftEdge)
 {
-    ImageView* image = form->Image1;
+    ImageView* image = picture;
     QTest::mousePress(image, Qt::LeftButton, {}, QPoint(5, 12));
     QTest::mouseMove(image, QPoint(-5, 25));   // snaps to 0: cell x 0..9
     QTest::mouseMove(image, QPoint(-10, 45));  // snaps to -10: nothing visible
     QTest::mouseRelease(image, Qt::LeftButton, {}, QPoint(-30, 45));
-    EXPECT_FALSE(form->State.Drawing) << "the release away from the image ends the stroke";
+    EXPECT_FALSE(state().drawing) << "the release away from the image ends the stroke";
     MoveWith(image, QPoint(100, 100), Qt::NoButton);
 
-    EXPECT_EQ(Differences(picture(), WithSquares({{QRect(0, 20, 10, 10), kStartColour}})), 0);
+    EXPECT_EQ(Differences(painted(), WithSquares({{QRect(0, 20, 10, 10), kStartColour}})), 0);
 }
 
 TEST_F(PaintTest, RightPressDoesNotCapture)
 {
-    ImageView* image = form->Image1;
+    ImageView* image = picture;
     QTest::mousePress(image, Qt::RightButton, {}, QPoint(5, 12));
     MoveWith(image, QPoint(-5, 25), Qt::RightButton);
-    EXPECT_EQ(Differences(picture(), BuiltInPicture()), 0);
+    EXPECT_EQ(Differences(painted(), BuiltInPicture()), 0);
 }
 
 TEST_F(PaintTest, RightButtonAloneDrawsBlackButNotWithCtrl)
 {
-    ImageView* image = form->Image1;
+    ImageView* image = picture;
     QTest::mousePress(image, Qt::RightButton, {}, QPoint(5, 5));
     MoveWith(image, QPoint(5, 5), Qt::RightButton);
     MoveWith(image, QPoint(15, 5), Qt::RightButton, Qt::ControlModifier);
@@ -203,73 +203,73 @@ TEST_F(PaintTest, RightButtonAloneDrawsBlackButNotWithCtrl)
     const Picture expected = WithSquares({{QRect(0, 0, 10, 10), kBlack},
                                           {QRect(10, 0, 10, 10), kStartColour},
                                           {QRect(20, 0, 10, 10), kStartColour}});
-    EXPECT_EQ(Differences(picture(), expected), 0);
+    EXPECT_EQ(Differences(painted(), expected), 0);
 }
 
 TEST_F(PaintTest, EachToolButtonChoosesItsTool)
 {
-    const std::vector<std::pair<SpeedButton*, int>> clicks = {
-        {form->SpeedButton2, kEraser}, {form->SpeedButton3, kBlurBrush}, {form->SpeedButton3, kBlurBrush},
-        {form->SpeedButton1, kPencil}, {form->SpeedButton3, kBlurBrush}, {form->SpeedButton2, kEraser}};
+    const std::vector<std::pair<SpeedButton*, Tool>> clicks = {
+        {eraserTool, Tool::Eraser}, {blurTool, Tool::BlurBrush}, {blurTool, Tool::BlurBrush},
+        {pencilTool, Tool::Pencil}, {blurTool, Tool::BlurBrush}, {eraserTool, Tool::Eraser}};
     for (const auto& [button, tool] : clicks) {
         QTest::mouseClick(button, Qt::LeftButton);
-        EXPECT_EQ(form->State.CurrentTool, tool);
+        EXPECT_EQ(state().currentTool, tool);
         EXPECT_TRUE(button->isChecked());
     }
 }
 
 TEST_F(PaintTest, EraserAndNibSizeFollowTheirControls)
 {
-    QTest::mouseClick(form->SpeedButton2, Qt::LeftButton);
-    EXPECT_EQ(form->State.CurrentTool, kEraser);
+    QTest::mouseClick(eraserTool, Qt::LeftButton);
+    EXPECT_EQ(state().currentTool, Tool::Eraser);
     for (int k = 0; k < 5; ++k)
-        QTest::mouseClick(form->UNibSize->upButton(), Qt::LeftButton);
-    EXPECT_EQ(form->ENibSize->text(), QStringLiteral("15"));
-    EXPECT_EQ(form->State.NibSize, 15);
+        QTest::mouseClick(nibSizeUpDown->upButton(), Qt::LeftButton);
+    EXPECT_EQ(nibSizeBox->text(), QStringLiteral("15"));
+    EXPECT_EQ(state().nibSize, 15);
 
-    ImageView* image = form->Image1;
+    ImageView* image = picture;
     QTest::mousePress(image, Qt::RightButton, {}, QPoint(40, 40));
     MoveWith(image, QPoint(40, 40), Qt::RightButton);
     QTest::mouseRelease(image, Qt::RightButton, {}, QPoint(40, 40));
-    EXPECT_EQ(Differences(picture(), WithSquares({{QRect(30, 30, 15, 15), kWhite}})), 0);
+    EXPECT_EQ(Differences(painted(), WithSquares({{QRect(30, 30, 15, 15), kWhite}})), 0);
 }
 
 TEST_F(PaintTest, NibSizeZeroPaintsNothing)
 {
     for (int k = 0; k < 12; ++k)
-        QTest::mouseClick(form->UNibSize->downButton(), Qt::LeftButton);
-    EXPECT_EQ(form->ENibSize->text(), QStringLiteral("0"));
-    QTest::mousePress(form->Image1, Qt::LeftButton, {}, QPoint(40, 40));
-    QTest::mouseMove(form->Image1, QPoint(44, 44));
-    QTest::mouseRelease(form->Image1, Qt::LeftButton, {}, QPoint(44, 44));
-    EXPECT_EQ(Differences(picture(), BuiltInPicture()), 0);
+        QTest::mouseClick(nibSizeUpDown->downButton(), Qt::LeftButton);
+    EXPECT_EQ(nibSizeBox->text(), QStringLiteral("0"));
+    QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(40, 40));
+    QTest::mouseMove(picture, QPoint(44, 44));
+    QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(44, 44));
+    EXPECT_EQ(Differences(painted(), BuiltInPicture()), 0);
 }
 
 // ---- Whole-picture blur ----------------------------------------------------------------------
 
 TEST_F(PaintTest, DoubleClickOnBlurToolWhilePencilSelectedBlursTheWholePicture)
 {
-    ASSERT_EQ(form->State.CurrentTool, kPencil);
+    ASSERT_EQ(state().currentTool, Tool::Pencil);
     CaptionLog log(form);
-    DoubleClick(form->SpeedButton3);
+    DoubleClick(blurTool);
 
-    EXPECT_EQ(form->State.CurrentTool, kBlurBrush);
-    EXPECT_TRUE(form->SpeedButton3->isChecked());
-    EXPECT_FALSE(form->SpeedButton1->isChecked());
+    EXPECT_EQ(state().currentTool, Tool::BlurBrush);
+    EXPECT_TRUE(blurTool->isChecked());
+    EXPECT_FALSE(pencilTool->isChecked());
     EXPECT_EQ(log.captions, (std::vector<QString>{QStringLiteral("Blurring... Please Wait"),
                                                   QStringLiteral("Blurring Complete")}));
     ImageSurface reference;
     reference.putPicture(BuiltInPicture());
-    BlurImage(form->State, reference);
-    EXPECT_EQ(Differences(picture(), reference.picture()), 0);
-    EXPECT_GT(Differences(picture(), BuiltInPicture()), 1000);
+    BlurImage(state(), reference);
+    EXPECT_EQ(Differences(painted(), reference.picture()), 0);
+    EXPECT_GT(Differences(painted(), BuiltInPicture()), 1000);
 }
 
 TEST_F(PaintTest, SingleClickOnBlurToolDoesNotBlur)
 {
-    QTest::mouseClick(form->SpeedButton3, Qt::LeftButton);
-    EXPECT_EQ(form->State.CurrentTool, kBlurBrush);
-    EXPECT_EQ(Differences(picture(), BuiltInPicture()), 0);
+    QTest::mouseClick(blurTool, Qt::LeftButton);
+    EXPECT_EQ(state().currentTool, Tool::BlurBrush);
+    EXPECT_EQ(Differences(painted(), BuiltInPicture()), 0);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Relief_Foundry by Quennick (VORTALQUENCH)"));
 }
 
@@ -278,8 +278,8 @@ TEST_F(PaintTest, BlurOfAnIconFailsAndKeepsTheWaitingCaption)
     Picture icon;
     icon.kind = PictureKind::Icon;
     icon.width = icon.height = 32;
-    form->Image1->surface().putPicture(icon);
-    DoubleClick(form->SpeedButton3);
+    surface().putPicture(icon);
+    DoubleClick(blurTool);
 
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Blurring... Please Wait"));
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -291,17 +291,17 @@ TEST_F(PaintTest, BlurOfAnIconFailsAndKeepsTheWaitingCaption)
 
 TEST_F(PaintTest, KeypadPlusInTheNibBoxBrightensAndLeavesTheBox)
 {
-    form->ENibSize->setFocus();
-    ASSERT_EQ(QApplication::focusWidget(), form->ENibSize);
+    nibSizeBox->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), nibSizeBox);
     KeyClick(Qt::Key_Plus, Qt::KeypadModifier);
-    EXPECT_EQ(form->drawingColour(), MakeColour(130, 2, 2));
-    EXPECT_EQ(form->ENibSize->text(), QStringLiteral("10"));
-    EXPECT_EQ(StripColour(form->Shape1), QColor(130, 2, 2));
+    EXPECT_EQ(drawingColour(), MakeColour(130, 2, 2));
+    EXPECT_EQ(nibSizeBox->text(), QStringLiteral("10"));
+    EXPECT_EQ(StripColour(colourStrip), QColor(130, 2, 2));
 
     KeyClick(Qt::Key_Minus, Qt::KeypadModifier | Qt::ControlModifier);
-    EXPECT_EQ(form->drawingColour(), MakeColour(128, 0, 0));
+    EXPECT_EQ(drawingColour(), MakeColour(128, 0, 0));
     KeyClick(Qt::Key_Plus);  // the main keyboard's plus does nothing
-    EXPECT_EQ(form->drawingColour(), MakeColour(128, 0, 0));
+    EXPECT_EQ(drawingColour(), MakeColour(128, 0, 0));
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -312,38 +312,38 @@ TEST_F(PaintTest, SlashKeyShowsTheOwnershipMessage)
     EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Proof Of ownership"));
     EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("This program was made by Quennick from the Band VORTALQUENCH"));
     EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::None);
-    EXPECT_EQ(form->drawingColour(), kStartColour);
+    EXPECT_EQ(drawingColour(), kStartColour);
 }
 
 TEST_F(PaintTest, NudgeStopsAtItsTopUntilMovedBack)
 {
-    QToolButton* up = form->UpDown2->upButton();
+    QToolButton* up = intensityNudge->upButton();
     for (int k = 0; k < 255; ++k)
         QTest::mouseClick(up, Qt::LeftButton);
-    EXPECT_EQ(form->drawingColour(), MakeColour(254, 254, 254));
+    EXPECT_EQ(drawingColour(), MakeColour(254, 254, 254));
 
     dialogs.colourAnswers.push_back(MakeColour(10, 10, 10));
-    QTest::mouseClick(form->Button1, Qt::LeftButton);
+    QTest::mouseClick(colourButton, Qt::LeftButton);
     QTest::mouseClick(up, Qt::LeftButton);
-    EXPECT_EQ(form->drawingColour(), MakeColour(10, 10, 10)) << "a click at the top counts";
-    QTest::mouseClick(form->UpDown2->downButton(), Qt::LeftButton);
-    EXPECT_EQ(form->drawingColour(), MakeColour(8, 8, 8));
+    EXPECT_EQ(drawingColour(), MakeColour(10, 10, 10)) << "a click at the top counts";
+    QTest::mouseClick(intensityNudge->downButton(), Qt::LeftButton);
+    EXPECT_EQ(drawingColour(), MakeColour(8, 8, 8));
     QTest::mouseClick(up, Qt::LeftButton);
-    EXPECT_EQ(form->drawingColour(), MakeColour(10, 10, 10));
-    EXPECT_EQ(StripColour(form->Shape1), QColor(10, 10, 10));
+    EXPECT_EQ(drawingColour(), MakeColour(10, 10, 10));
+    EXPECT_EQ(StripColour(colourStrip), QColor(10, 10, 10));
 }
 
 TEST_F(PaintTest, ColourDialogStartsFromItsOwnColour)
 {
     dialogs.colourAnswers = {MakeColour(200, 100, 50), std::nullopt};
-    QTest::mouseClick(form->Button1, Qt::LeftButton);
-    EXPECT_EQ(form->drawingColour(), MakeColour(200, 100, 50));
-    EXPECT_EQ(StripColour(form->Shape1), QColor(200, 100, 50));
+    QTest::mouseClick(colourButton, Qt::LeftButton);
+    EXPECT_EQ(drawingColour(), MakeColour(200, 100, 50));
+    EXPECT_EQ(StripColour(colourStrip), QColor(200, 100, 50));
 
-    QTest::mouseClick(form->UpDown2->upButton(), Qt::LeftButton);
-    QTest::mouseClick(form->Button1, Qt::LeftButton);  // cancelled
-    EXPECT_EQ(form->drawingColour(), MakeColour(202, 102, 52));
-    QTest::mouseClick(form->Button1, Qt::LeftButton);  // cancelled again
+    QTest::mouseClick(intensityNudge->upButton(), Qt::LeftButton);
+    QTest::mouseClick(colourButton, Qt::LeftButton);  // cancelled
+    EXPECT_EQ(drawingColour(), MakeColour(202, 102, 52));
+    QTest::mouseClick(colourButton, Qt::LeftButton);  // cancelled again
 
     ASSERT_EQ(dialogs.colourRequests.size(), 3u);
     EXPECT_EQ(dialogs.colourRequests[0].initial, kBlack);
@@ -354,9 +354,9 @@ TEST_F(PaintTest, ColourDialogStartsFromItsOwnColour)
 TEST_F(PaintTest, PencilPaintsTheCurrentDrawingColour)
 {
     KeyClick(Qt::Key_Plus, Qt::KeypadModifier);
-    QTest::mousePress(form->Image1, Qt::LeftButton, {}, QPoint(3, 3));
-    QTest::mouseMove(form->Image1, QPoint(3, 3));
-    QTest::mouseRelease(form->Image1, Qt::LeftButton, {}, QPoint(3, 3));
-    EXPECT_EQ(PixelAt(picture(), 0, 0), MakeColour(130, 2, 2));
-    EXPECT_EQ(StripColour(form->Shape1), AsQColor(MakeColour(130, 2, 2)));
+    QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(3, 3));
+    QTest::mouseMove(picture, QPoint(3, 3));
+    QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(3, 3));
+    EXPECT_EQ(PixelAt(painted(), 0, 0), MakeColour(130, 2, 2));
+    EXPECT_EQ(StripColour(colourStrip), AsQColor(MakeColour(130, 2, 2)));
 }

@@ -3,18 +3,18 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "Form1Fixture.h"
+#include "MainWindowFixture.h"
 #include "ui/ColourStrip.h"
 #include "ui/SpeedButton.h"
 
 namespace {
 
-using ToolButtonsTest = Form1Fixture;
+using ToolButtonsTest = MainWindowFixture;
 
 TEST_F(ToolButtonsTest, ExactlyOneToolIsDownAndPressingItAgainKeepsItDown)
 {
-    const std::vector<SpeedButton*> tools = {form->SpeedButton1, form->SpeedButton2, form->SpeedButton3};
-    for (SpeedButton* pressed : {form->SpeedButton2, form->SpeedButton3, form->SpeedButton3, form->SpeedButton1}) {
+    const std::vector<SpeedButton*> tools = {pencilTool, eraserTool, blurTool};
+    for (SpeedButton* pressed : {eraserTool, blurTool, blurTool, pencilTool}) {
         QTest::mouseClick(pressed, Qt::LeftButton);
         for (SpeedButton* tool : tools)
             EXPECT_EQ(tool->isChecked(), tool == pressed);
@@ -39,32 +39,32 @@ void DoubleClick(QWidget* button, const std::function<void()>& betweenTheClicks 
 TEST_F(ToolButtonsTest, TheFirstClickOfADoubleClickHasChosenTheTool)
 {
     std::vector<std::string> order;
-    QObject::connect(form->SpeedButton3, &SpeedButton::clicked, [&] { order.push_back("click"); });
-    QObject::connect(form->SpeedButton3, &SpeedButton::doubleClicked, [&] {
-        order.push_back(form->SpeedButton3->isChecked() ? "double while down" : "double while up");
+    QObject::connect(blurTool, &SpeedButton::clicked, [&] { order.push_back("click"); });
+    QObject::connect(blurTool, &SpeedButton::doubleClicked, [&] {
+        order.push_back(blurTool->isChecked() ? "double while down" : "double while up");
     });
-    DoubleClick(form->SpeedButton3);
+    DoubleClick(blurTool);
     EXPECT_EQ(order, (std::vector<std::string>{"click", "double while down", "click"}));
-    EXPECT_TRUE(form->SpeedButton3->isChecked());
+    EXPECT_TRUE(blurTool->isChecked());
 }
 
 TEST_F(ToolButtonsTest, ADoubleClickWhileTheButtonIsUpIsNotReported)
 {
-    QSignalSpy doubles(form->SpeedButton3, &SpeedButton::doubleClicked);
+    QSignalSpy doubles(blurTool, &SpeedButton::doubleClicked);
     // Something else takes the tool between the two clicks.
-    DoubleClick(form->SpeedButton3, [&] { form->SpeedButton1->setChecked(true); });
+    DoubleClick(blurTool, [&] { pencilTool->setChecked(true); });
     EXPECT_EQ(doubles.count(), 0);
 }
 
 TEST_F(ToolButtonsTest, TheStripRepaintsAtOnceInItsNewColour)
 {
-    QImage shot = form->Shape1->grab().toImage();
+    QImage shot = colourStrip->grab().toImage();
     EXPECT_EQ(shot.pixelColor(0, 0), QColor(Qt::black));
     EXPECT_EQ(shot.pixelColor(396, 28), QColor(Qt::black));
     EXPECT_EQ(shot.pixelColor(1, 1), QColor(128, 0, 0));
-    form->setDrawingColour(MakeColour(130, 2, 2));
-    EXPECT_EQ(form->drawingColour(), MakeColour(130, 2, 2));
-    shot = form->Shape1->grab().toImage();
+    colourStrip->setColour(MakeColour(130, 2, 2));
+    EXPECT_EQ(drawingColour(), MakeColour(130, 2, 2));
+    shot = colourStrip->grab().toImage();
     EXPECT_EQ(shot.pixelColor(200, 14), QColor(130, 2, 2));
     EXPECT_EQ(shot.pixelColor(0, 14), QColor(Qt::black));
 }

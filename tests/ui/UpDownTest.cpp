@@ -4,7 +4,7 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
-#include "Form1Fixture.h"
+#include "MainWindowFixture.h"
 #include "ui/UpDown.h"
 
 namespace {
@@ -101,47 +101,47 @@ TEST(UpDownTest, BuddyUpAndDownKeysStepIt)
     EXPECT_EQ(buddy.text(), "11");
 }
 
-using GridSizeBoxTest = Form1Fixture;
+using GridSizeBoxTest = MainWindowFixture;
 
 TEST_F(GridSizeBoxTest, ArrowClicksReachTheGridSizeThroughTheBox)
 {
-    QTest::mouseClick(form->UpDown1->upButton(), Qt::LeftButton);
-    EXPECT_EQ(form->EGridSize->text(), "60");
-    EXPECT_EQ(form->State.GridSize, 60);
-    EXPECT_DOUBLE_EQ(form->State.StepX, 320.0 / 60);
-    EXPECT_DOUBLE_EQ(form->State.StepY, 200.0 / 60);
+    QTest::mouseClick(gridSizeUpDown->upButton(), Qt::LeftButton);
+    EXPECT_EQ(gridSizeBox->text(), "60");
+    EXPECT_EQ(state().gridSize, 60);
+    EXPECT_DOUBLE_EQ(state().stepX, 320.0 / 60);
+    EXPECT_DOUBLE_EQ(state().stepY, 200.0 / 60);
     for (int i = 0; i < 6; ++i)
-        QTest::mouseClick(form->UpDown1->downButton(), Qt::LeftButton);
-    EXPECT_EQ(form->EGridSize->text(), "1");
-    EXPECT_EQ(form->State.GridSize, 1);
-    EXPECT_EQ(form->State.StepX, 320.0);
+        QTest::mouseClick(gridSizeUpDown->downButton(), Qt::LeftButton);
+    EXPECT_EQ(gridSizeBox->text(), "1");
+    EXPECT_EQ(state().gridSize, 1);
+    EXPECT_EQ(state().stepX, 320.0);
 }
 
 TEST_F(GridSizeBoxTest, AtTheTopTheUpArrowFiresNoChange)
 {
     for (int i = 0; i < 25; ++i)
-        form->UpDown1->step(true);
-    ASSERT_EQ(form->EGridSize->text(), "300");
-    QSignalSpy changes(form->EGridSize, &QLineEdit::textChanged);
-    QTest::mouseClick(form->UpDown1->upButton(), Qt::LeftButton);
+        gridSizeUpDown->step(true);
+    ASSERT_EQ(gridSizeBox->text(), "300");
+    QSignalSpy changes(gridSizeBox, &QLineEdit::textChanged);
+    QTest::mouseClick(gridSizeUpDown->upButton(), Qt::LeftButton);
     EXPECT_EQ(changes.count(), 0);
-    EXPECT_EQ(form->State.GridSize, 300);
+    EXPECT_EQ(state().gridSize, 300);
 }
 
 TEST_F(GridSizeBoxTest, NibBoxKeysStepItsUpDownAndTheNibSize)
 {
-    form->ENibSize->setFocus();
-    QTest::keyClick(form->ENibSize, Qt::Key_Down);
-    EXPECT_EQ(form->ENibSize->text(), "9");
-    EXPECT_EQ(form->UNibSize->position(), 9);
+    nibSizeBox->setFocus();
+    QTest::keyClick(nibSizeBox, Qt::Key_Down);
+    EXPECT_EQ(nibSizeBox->text(), "9");
+    EXPECT_EQ(nibSizeUpDown->position(), 9);
 }
 
 TEST_F(GridSizeBoxTest, TypingDoesNotChangeTheBoxes)
 {
-    form->EGridSize->setFocus();
-    QTest::keyClicks(form->EGridSize, "7");
-    EXPECT_EQ(form->EGridSize->text(), "50");
-    EXPECT_EQ(form->State.GridSize, 50);
+    gridSizeBox->setFocus();
+    QTest::keyClicks(gridSizeBox, "7");
+    EXPECT_EQ(gridSizeBox->text(), "50");
+    EXPECT_EQ(state().gridSize, 50);
 }
 
 }  // namespace

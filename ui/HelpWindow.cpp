@@ -1,4 +1,4 @@
-#include "ui/TForm2.h"
+#include "ui/HelpWindow.h"
 
 #include <QApplication>
 #include <QFile>
@@ -7,12 +7,9 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-#include "ui/ErrorDisplay.h"
 #include "ui/FormFont.h"
 #include "ui/ProgramIcon.h"
 #include "ui/WindowPlacement.h"
-
-TForm2* Form2 = nullptr;
 
 namespace {
 
@@ -30,9 +27,9 @@ QString HelpText()
     return QString::fromUtf8(file.readAll());
 }
 
-TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window)
+HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
-    Form2 = this;
+    setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Help for Relief_Foundry"));
     setWindowIcon(ProgramIcon());
     setWindowModality(Qt::ApplicationModal);
@@ -53,46 +50,37 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window)
     content->setPalette(black);
     content->setAutoFillBackground(true);
 
-    Memo1 = new QPlainTextEdit(content);
-    Memo1->setGeometry(4, 12, 445, 249);
-    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setTabChangesFocus(true);
-    Memo1->setPalette(QPalette());  // the usual white box with black text, not the window's black
-    Memo1->setPlainText(HelpText());
-    Memo1->setTabStopDistance(8 * Memo1->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
+    memo_ = new QPlainTextEdit(content);
+    memo_->setObjectName(QStringLiteral("Memo1"));
+    memo_->setGeometry(4, 12, 445, 249);
+    memo_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    memo_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo_->setTabChangesFocus(true);
+    memo_->setPalette(QPalette());  // the usual white box with black text, not the window's black
+    memo_->setPlainText(HelpText());
+    memo_->setTabStopDistance(8 * memo_->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
 
-    Button1 = new QPushButton(QStringLiteral("OK"), content);
-    Button1->setGeometry(420, 268, 31, 25);
-    Button1->setPalette(QPalette());
+    okButton_ = new QPushButton(QStringLiteral("OK"), content);
+    okButton_->setObjectName(QStringLiteral("Button1"));
+    okButton_->setGeometry(420, 268, 31, 25);
+    okButton_->setPalette(QPalette());
     // Enter clicks the button only while it has the focus; it is never the default.
-    Button1->setAutoDefault(true);
-    Button1->setDefault(false);
-    connect(Button1, &QPushButton::clicked, this, Guarded(this, [this] { Button1Click(); }));
+    okButton_->setAutoDefault(true);
+    okButton_->setDefault(false);
+    connect(okButton_, &QPushButton::clicked, this, &QWidget::close);
 
     scrollArea_->setWidget(content);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scrollArea_);
-    setTabOrder(Memo1, Button1);
-    Memo1->setFocus();
+    setTabOrder(memo_, okButton_);
+    memo_->setFocus();
     // Windows-like frame: the client area is what the outer size leaves.
     resize(kOuterSize.width() - 8, kOuterSize.height() - 27);
 }
 
-TForm2::~TForm2()
-{
-    if (Form2 == this)
-        Form2 = nullptr;
-}
-
-void TForm2::Button1Click()
-{
-    close();
-}
-
-void TForm2::ShowModal()
+void HelpWindow::showModal()
 {
     if (!shownBefore_) {
         shownBefore_ = true;
@@ -106,7 +94,7 @@ void TForm2::ShowModal()
 
 // Window managers give the focus back by themselves; a bare X display would leave the
 // keyboard with nobody.
-void TForm2::hideEvent(QHideEvent* event)
+void HelpWindow::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
     if (activeBefore_ && activeBefore_ != this && activeBefore_->isVisible())

@@ -1,6 +1,6 @@
-// The main window's painting handlers: tools, nib size, strokes on the image, the
+// The main window's painting handlers: tools, nib size, strokes on the picture, the
 // whole-picture blur, and the drawing colour. Failures propagate to the error display.
-#include "ui/TForm1.h"
+#include "ui/MainWindow.h"
 
 #include <QLineEdit>
 
@@ -18,69 +18,70 @@ constexpr int kSlashKey = 191;
 
 } // namespace
 
-void TForm1::SpeedButton1Click()
+void MainWindow::choosePencil()
 {
-    State.CurrentTool = kPencil;
+    state_.currentTool = Tool::Pencil;
 }
 
-void TForm1::SpeedButton2Click()
+void MainWindow::chooseEraser()
 {
-    State.CurrentTool = kEraser;
+    state_.currentTool = Tool::Eraser;
 }
 
-void TForm1::SpeedButton3Click()
+void MainWindow::chooseBlurBrush()
 {
-    State.CurrentTool = kBlurBrush;
+    state_.currentTool = Tool::BlurBrush;
 }
 
 // The blur tool button reports a double click only while it is down, so its first
 // click has already chosen the blur brush by the time this runs.
-void TForm1::SpeedButton3DblClick()
+void MainWindow::blurWholePicture()
 {
     setStatusCaption(QStringLiteral("Blurring... Please Wait"));
-    BlurImage(State, Image1->surface());
+    BlurImage(state_, picture_->surface());
     // Not reached when the pass fails: the waiting caption stays, telling the user so.
     setStatusCaption(QStringLiteral("Blurring Complete"));
 }
 
-void TForm1::ENibSizeChange()
+void MainWindow::nibSizeChanged()
 {
-    State.NibSize = ReadNumberBox(ENibSize->text().toStdString());
+    state_.nibSize = ReadNumberBox(nibSizeBox_->text().toStdString());
 }
 
-void TForm1::Image1MouseDown(Qt::MouseButton, ShiftState, int, int)
+// Any button pressed on the picture starts drawing; any release delivered to it ends it.
+void MainWindow::beginStroke()
 {
-    State.Drawing = true;
+    state_.drawing = true;
 }
 
-void TForm1::Image1MouseUp(Qt::MouseButton, ShiftState, int, int)
+void MainWindow::endStroke()
 {
-    State.Drawing = false;
+    state_.drawing = false;
 }
 
 // The image view repaints just the rectangle the surface reports as changed.
-void TForm1::Image1MouseMove(ShiftState shift, int x, int y)
+void MainWindow::paintStep(ShiftState shift, int x, int y)
 {
-    PaintStep(State, Image1->surface(), drawingColour(), shift, x, y);
+    PaintStep(state_, picture_->surface(), drawingColour(), shift, x, y);
 }
 
 // The dialog starts from its own last confirmed colour: nudges of the drawing colour
 // since then do not show in it.
-void TForm1::Button1Click()
+void MainWindow::chooseColour()
 {
-    const std::optional<ColourValue> chosen = CurrentDialogs().chooseColour(this, ColorDialog1Colour);
+    const std::optional<ColourValue> chosen = CurrentDialogs().chooseColour(this, colourDialogColour_);
     if (!chosen)
         return;
-    ColorDialog1Colour = *chosen;
+    colourDialogColour_ = *chosen;
     setDrawingColour(*chosen);
 }
 
-void TForm1::UpDown2Click(bool up)
+void MainWindow::nudgeIntensity(bool up)
 {
     setDrawingColour(up ? BrightenStep(drawingColour()) : DarkenStep(drawingColour()));
 }
 
-void TForm1::FormKeyDown(int key, ShiftState)
+void MainWindow::previewKey(int key, ShiftState)
 {
     switch (key) {
     case kKeypadPlus:

@@ -1,0 +1,127 @@
+#pragma once
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "ScriptedDialogs.h"
+#include "ui/ColourStrip.h"
+#include "ui/HelpWindow.h"
+#include "ui/ImageView.h"
+#include "ui/MainWindow.h"
+#include "ui/SpeedButton.h"
+#include "ui/UpDown.h"
+
+// A fresh pair of windows per test, built as the program builds them, with every
+// dialog answered by the script. The main window is shown and active, so keys and
+// focus behave as on the desktop. The widgets are found by their object names, as a
+// user's script would find them.
+class MainWindowFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        form = new MainWindow;
+        help = new HelpWindow;
+        form->setHelpWindow(help);
+        form->show();
+        form->activateWindow();
+        QApplication::setActiveWindow(form);
+        findWidgets();
+        // A test that ended with a mouse button held would hand it on to this one.
+        for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
+            if (QApplication::mouseButtons() & button)
+                QTest::mouseRelease(form->centralWidget(), button, Qt::NoModifier, QPoint(402, 250));
+        }
+    }
+
+    void TearDown() override
+    {
+        delete help;
+        delete form;
+    }
+
+    template <class T>
+    static T* Find(QObject* window, const char* name)
+    {
+        T* found = window->findChild<T*>(QLatin1String(name));
+        EXPECT_NE(found, nullptr) << "no " << name;
+        return found;
+    }
+
+    const EditorState& state() const { return form->state(); }
+    ImageSurface& surface() { return picture->surface(); }
+    ColourValue drawingColour() const { return colourStrip->colour(); }
+
+    ScriptedDialogs dialogs;
+    MainWindow* form = nullptr;
+    HelpWindow* help = nullptr;
+
+    // The main window's widgets and menu items, by object name.
+    ImageView* picture = nullptr;           // Image1
+    ColourStrip* colourStrip = nullptr;     // Shape1
+    QLabel* gridSizeLabel = nullptr;        // Label1
+    SpeedButton* pencilTool = nullptr;      // SpeedButton1
+    SpeedButton* eraserTool = nullptr;      // SpeedButton2
+    SpeedButton* blurTool = nullptr;        // SpeedButton3
+    QLabel* nibSizeLabel = nullptr;         // Label2
+    QLineEdit* gridSizeBox = nullptr;       // EGridSize
+    UpDown* gridSizeUpDown = nullptr;       // UpDown1
+    QPushButton* colourButton = nullptr;    // Button1
+    QLineEdit* nibSizeBox = nullptr;        // ENibSize
+    UpDown* nibSizeUpDown = nullptr;        // UNibSize
+    UpDown* intensityNudge = nullptr;       // UpDown2
+    QAction* fileMenu = nullptr;            // File1
+    QAction* newAction = nullptr;           // NewBMP1
+    QAction* loadAction = nullptr;          // LoadBMP1
+    QAction* saveAction = nullptr;          // SaveBMP1
+    QAction* firstSeparator = nullptr;      // N1
+    QAction* exportDxfAction = nullptr;     // ExportDXF1
+    QAction* exitAction = nullptr;          // Exit1
+    QAction* optionsMenu = nullptr;         // Options1
+    QAction* exportBlackAction = nullptr;   // ExportBlack1
+    QAction* exportWhiteAction = nullptr;   // ExportWhite1
+    QAction* helpMenu = nullptr;            // Help1
+    QAction* quickHelpAction = nullptr;     // QuickHelp1
+    // The help window's widgets.
+    QPlainTextEdit* helpMemo = nullptr;     // Memo1
+    QPushButton* helpOk = nullptr;          // Button1
+    QScrollArea* helpScrollArea = nullptr;
+
+private:
+    void findWidgets()
+    {
+        picture = Find<ImageView>(form, "Image1");
+        colourStrip = Find<ColourStrip>(form, "Shape1");
+        gridSizeLabel = Find<QLabel>(form, "Label1");
+        pencilTool = Find<SpeedButton>(form, "SpeedButton1");
+        eraserTool = Find<SpeedButton>(form, "SpeedButton2");
+        blurTool = Find<SpeedButton>(form, "SpeedButton3");
+        nibSizeLabel = Find<QLabel>(form, "Label2");
+        gridSizeBox = Find<QLineEdit>(form, "EGridSize");
+        gridSizeUpDown = Find<UpDown>(form, "UpDown1");
+        colourButton = Find<QPushButton>(form, "Button1");
+        nibSizeBox = Find<QLineEdit>(form, "ENibSize");
+        nibSizeUpDown = Find<UpDown>(form, "UNibSize");
+        intensityNudge = Find<UpDown>(form, "UpDown2");
+        fileMenu = Find<QAction>(form, "File1");
+        newAction = Find<QAction>(form, "NewBMP1");
+        loadAction = Find<QAction>(form, "LoadBMP1");
+        saveAction = Find<QAction>(form, "SaveBMP1");
+        firstSeparator = Find<QAction>(form, "N1");
+        exportDxfAction = Find<QAction>(form, "ExportDXF1");
+        exitAction = Find<QAction>(form, "Exit1");
+        optionsMenu = Find<QAction>(form, "Options1");
+        exportBlackAction = Find<QAction>(form, "ExportBlack1");
+        exportWhiteAction = Find<QAction>(form, "ExportWhite1");
+        helpMenu = Find<QAction>(form, "Help1");
+        quickHelpAction = Find<QAction>(form, "QuickHelp1");
+        helpMemo = Find<QPlainTextEdit>(help, "Memo1");
+        helpOk = Find<QPushButton>(help, "Button1");
+        helpScrollArea = help->findChild<QScrollArea*>();
+    }
+};
