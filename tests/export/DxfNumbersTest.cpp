@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "model/SampleHeights.h"
-#include "tests/model/PictureMaker.h"
+#include "tests/support/PictureBuilder.h"
 
 namespace {
 

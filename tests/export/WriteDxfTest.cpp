@@ -9,10 +9,10 @@
 #include "model/EditorError.h"
 #include "model/EditorState.h"
 #include "model/SampleHeights.h"
-#include "tests/export/ScriptedFileOps.h"
-#include "tests/TempFolder.h"
-#include "tests/model/PictureMaker.h"
+#include "tests/files/ScriptedFileOps.h"
 #include "tests/support/Failures.h"
+#include "tests/support/PictureBuilder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 

@@ -2,18 +2,19 @@
 // either replace picture and heights or, failing, change nothing.
 #include <gtest/gtest.h>
 
-#include "FileTestSupport.h"
 #include "files/BitmapCommands.h"
 #include "files/BmpWriter.h"
 #include "files/PictureFile.h"
 #include "model/BuiltInPicture.h"
 #include "model/EditorError.h"
-#include "tests/support/Failures.h"
 #include "model/EditorState.h"
 #include "model/ImageSurface.h"
 #include "model/SampleHeights.h"
+#include "tests/support/BmpBuilder.h"
+#include "tests/support/Failures.h"
+#include "tests/support/PictureCrc.h"
+#include "tests/support/TestData.h"
 
-using namespace filetest;
 
 namespace {
 

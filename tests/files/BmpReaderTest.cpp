@@ -11,33 +11,16 @@
 #include <new>
 #include <set>
 
-#include "FileTestSupport.h"
 #include "files/BmpReader.h"
 #include "files/ByteOrder.h"
 #include "model/EditorError.h"
+#include "tests/support/AllocationCount.h"
+#include "tests/support/BmpBuilder.h"
 #include "tests/support/Failures.h"
+#include "tests/support/PictureCrc.h"
+#include "tests/support/TestData.h"
 
-using namespace filetest;
 
-// The largest single allocation since the last reset: a reader that checks sizes first
-// must fail on a huge declared picture without ever asking for its pixels.
-namespace {
-std::size_t gLargestAllocation = 0;
-}
-
-void* operator new(std::size_t size)
-{
-    gLargestAllocation = std::max(gLargestAllocation, size);
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-// GCC cannot see that the operator new above pairs with these.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
 
 namespace {
 
@@ -98,12 +81,6 @@ const ExpectedPicture& PictureNumber(int number)
 
 enum class Outcome { Exact, Loose, Empty, ReadError, NotValid, TooLarge, Unusable };
 
-// A small picture given pixel by pixel, #RRGGBB, rows top first.
-struct SmallPicture {
-    int width = 0, height = 0;
-    std::vector<std::uint32_t> rgb;
-};
-
 struct ReaderCase {
     std::string name;
     std::function<Bytes()> bytes;
@@ -143,82 +120,6 @@ SmallPicture TwoColourPicture()
     for (int i : kIndices)
         p.rgb.push_back(i ? kColourB : kColourA);
     return p;
-}
-
-int StoredRow(int i, int height, bool topDown) { return topDown ? i : height - 1 - i; }
-
-void PadRow(Bytes& data, std::size_t rowStart)
-{
-    while ((data.size() - rowStart) % 4 != 0)
-        data.push_back(0);
-}
-
-// Indices packed most significant bit first, rows padded to 4 bytes.
-Bytes IndexRows(const std::vector<int>& indices, int w, int h, int bits, bool topDown = false)
-{
-    Bytes data;
-    for (int i = 0; i < h; ++i) {
-        const int y = StoredRow(i, h, topDown);
-        const std::size_t start = data.size();
-        int used = 0;
-        std::uint8_t byte = 0;
-        for (int x = 0; x < w; ++x) {
-            byte = static_cast<std::uint8_t>(byte | (indices[y * w + x] << (8 - bits - used)));
-            used += bits;
-            if (used == 8) {
-                data.push_back(byte);
-                byte = 0;
-                used = 0;
-            }
-        }
-        if (used > 0)
-            data.push_back(byte);
-        PadRow(data, start);
-    }
-    return data;
-}
-
-// Each pixel as `bytes` little-endian bytes of encode(rgb).
-Bytes DirectRows(const SmallPicture& p, int bytes, std::uint32_t (*encode)(std::uint32_t), bool topDown = false)
-{
-    Bytes data;
-    for (int i = 0; i < p.height; ++i) {
-        const int y = StoredRow(i, p.height, topDown);
-        const std::size_t start = data.size();
-        for (int x = 0; x < p.width; ++x) {
-            const std::uint32_t v = encode(p.rgb[static_cast<std::size_t>(y * p.width + x)]);
-            for (int k = 0; k < bytes; ++k)
-                data.push_back(static_cast<std::uint8_t>(v >> (8 * k)));
-        }
-        PadRow(data, start);
-    }
-    return data;
-}
-
-std::uint32_t AsBgr(std::uint32_t rgb) { return rgb; }  // #RRGGBB stored low byte first: B, G, R
-std::uint32_t As555(std::uint32_t rgb)
-{
-    const auto five = [](std::uint32_t c) { return (c * 31 + 127) / 255; };
-    return (five(rgb >> 16 & 0xFF) << 10) | (five(rgb >> 8 & 0xFF) << 5) | five(rgb & 0xFF);
-}
-
-// Runs of one pixel each, an end-of-line after every row and an end-of-bitmap.
-Bytes RleRows(const std::vector<int>& indices, int w, int h, bool fourBits)
-{
-    Bytes data;
-    for (int i = 0; i < h; ++i) {
-        const int y = h - 1 - i;
-        for (int x = 0; x < w; ++x) {
-            const int index = indices[static_cast<std::size_t>(y * w + x)];
-            data.push_back(1);
-            data.push_back(static_cast<std::uint8_t>(fourBits ? index << 4 : index));
-        }
-        data.push_back(0);
-        data.push_back(0);
-    }
-    data.push_back(0);
-    data.push_back(1);
-    return data;
 }
 
 BmpSpec Indexed(int bits, bool topDown = false)
@@ -616,9 +517,9 @@ void ExpectOnlyTableColours(const Picture& picture, const Bytes& file)
 std::optional<Failure> ReadFailure(Bytes file)
 {
     const std::size_t bound = std::max<std::size_t>(file.size(), 1024);
-    gLargestAllocation = 0;
+    ResetLargestAllocation();
     const std::optional<Failure> failure = FailureOf([&] { ReadBmp(std::move(file)); });
-    EXPECT_LE(gLargestAllocation, bound);
+    EXPECT_LE(LargestAllocation(), bound);
     return failure;
 }
 

@@ -1,11 +1,12 @@
 // The 14-byte file header and the fresh 24-bit encoding, byte for byte.
 #include <gtest/gtest.h>
 
-#include "FileTestSupport.h"
 #include "files/BmpReader.h"
 #include "files/BmpWriter.h"
+#include "tests/support/BmpBuilder.h"
+#include "tests/support/PictureCrc.h"
+#include "tests/support/TestData.h"
 
-using namespace filetest;
 
 namespace {
 

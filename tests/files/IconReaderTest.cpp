@@ -1,12 +1,13 @@
 // Icon files: the directory checks, the fixed 32 x 32 size and the bytes kept for saving.
 #include <gtest/gtest.h>
 
-#include "FileTestSupport.h"
 #include "files/IconReader.h"
 #include "model/EditorError.h"
+#include "tests/support/BmpBuilder.h"
 #include "tests/support/Failures.h"
+#include "tests/support/PictureCrc.h"
+#include "tests/support/TestData.h"
 
-using namespace filetest;
 
 namespace {
 

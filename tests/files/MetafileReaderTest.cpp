@@ -2,12 +2,13 @@
 // files rejected.
 #include <gtest/gtest.h>
 
-#include "FileTestSupport.h"
 #include "files/MetafileReader.h"
 #include "model/EditorError.h"
+#include "tests/support/BmpBuilder.h"
 #include "tests/support/Failures.h"
+#include "tests/support/PictureCrc.h"
+#include "tests/support/TestData.h"
 
-using namespace filetest;
 
 namespace {
 

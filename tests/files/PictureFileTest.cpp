@@ -5,16 +5,17 @@
 #include <cerrno>
 #include <sys/stat.h>
 
-#include "FileTestSupport.h"
 #include "files/BmpReader.h"
 #include "files/BmpWriter.h"
 #include "files/PictureFile.h"
 #include "model/BuiltInPicture.h"
 #include "model/EditorError.h"
-#include "tests/support/Failures.h"
 #include "model/ImageSurface.h"
+#include "tests/support/BmpBuilder.h"
+#include "tests/support/Failures.h"
+#include "tests/support/PictureCrc.h"
+#include "tests/support/TestData.h"
 
-using namespace filetest;
 
 namespace {
 

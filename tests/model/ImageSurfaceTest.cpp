@@ -6,9 +6,9 @@
 
 #include "model/BuiltInPicture.h"
 #include "model/EditorError.h"
-#include "tests/model/AllocationCount.h"
-#include "tests/model/PictureMaker.h"
+#include "tests/support/AllocationCount.h"
 #include "tests/support/Failures.h"
+#include "tests/support/PictureBuilder.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ struct ChangeLog {
     }
 };
 
-ImageSurface GreySurface() { return MakeSurface(MakePicture(320, 200, kGrey, {{319, 199, kWhite}})); }
+ImageSurface GreySurface() { return SurfaceWith(MakePicture(320, 200, kGrey, {{319, 199, kWhite}})); }
 
 // Which pixels of the 320 x 200 grey picture hold the brush colour.
 std::vector<bool> PaintedMask(const ImageSurface& surface)
@@ -76,13 +76,13 @@ INSTANTIATE_TEST_SUITE_P(Points, PixelReadTest,
 
 TEST(PixelRead, GivesThePlainColourValue)
 {
-    const ImageSurface surface = MakeSurface(MakePicture(2, 1, kBlack, {{1, 0, MakeColour(1, 2, 3)}}));
+    const ImageSurface surface = SurfaceWith(MakePicture(2, 1, kBlack, {{1, 0, MakeColour(1, 2, 3)}}));
     EXPECT_EQ(surface.pixel(1, 0), 0x00030201u);
 }
 
 TEST(PixelRead, OnTheBuiltInPictureMatchesItsFile)
 {
-    const ImageSurface surface = MakeSurface(BuiltInPicture());
+    const ImageSurface surface = SurfaceWith(BuiltInPicture());
     const auto file = BuiltInPictureFile();
     // (319, 199) is the last pixel of the first stored (bottom) row.
     const std::size_t at = 54 + 319 * 3;
@@ -126,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Fill, EmptyRectangleDropsTheKeptEncodingAndStillSizesTheDisplay)
 {
-    ImageSurface surface = MakeSurface(BuiltInPicture());
+    ImageSurface surface = SurfaceWith(BuiltInPicture());
     ASSERT_TRUE(surface.picture().encodingKept);
     ChangeLog log;
     log.attach(surface);
@@ -156,7 +156,7 @@ TEST(Fill, BrushColourPassesThroughTheConversion)
 
 TEST(Fill, ReadAndFillAllocateNothing)
 {
-    ImageSurface surface = MakeSurface(BuiltInPicture());
+    ImageSurface surface = SurfaceWith(BuiltInPicture());
     surface.setBrushColour(kRed);
     surface.fillRect(0, 0, 1, 1);  // the first fill frees the kept encoding
     const long before = AllocationCount();
@@ -178,7 +178,7 @@ TEST_P(NonBitmapTest, RefusesEveryPixelOperationAndChangesNothing)
     Picture picture = MakePicture(32, 32, kGrey);
     picture.kind = GetParam();
     picture.sourceFile = {1, 2, 3};
-    ImageSurface surface = MakeSurface(std::move(picture));
+    ImageSurface surface = SurfaceWith(std::move(picture));
     EXPECT_EQ(surface.width(), 32);
     ChangeLog log;
     log.attach(surface);
@@ -198,7 +198,7 @@ TEST(UnusablePixels, FailWithInvalidBitmap)
 {
     Picture picture = MakePicture(4, 4, kGrey);
     picture.pixelsUnusable = true;
-    ImageSurface surface = MakeSurface(std::move(picture));
+    ImageSurface surface = SurfaceWith(std::move(picture));
     EXPECT_EQ(FailureOf([&] { surface.pixel(0, 0); }), Failure::BitmapNotValid);
 }
 

@@ -5,8 +5,8 @@
 
 #include "model/EditorError.h"
 #include "model/EditorState.h"
-#include "tests/model/PictureMaker.h"
 #include "tests/support/Failures.h"
+#include "tests/support/PictureBuilder.h"
 
 namespace {
 
@@ -143,7 +143,7 @@ class SampleHeightsPixelTest : public testing::TestWithParam<WhitePixelCase> {};
 TEST_P(SampleHeightsPixelTest, OnlyTheCellThatReadsThePixelIsWhite)
 {
     const WhitePixelCase& c = GetParam();
-    const ImageSurface surface = MakeSurface(MakePicture(c.width, c.height, kBlack, {{c.x, c.y, kWhite}}));
+    const ImageSurface surface = SurfaceWith(MakePicture(c.width, c.height, kBlack, {{c.x, c.y, kWhite}}));
     EditorState state = StateFor(surface, c.gridSize);
     SampleHeights(state, surface);
     for (int i = 0; i <= c.gridSize; ++i)
@@ -174,7 +174,7 @@ TEST_P(ColumnReadTest, GridColumnReadsImageColumn)
     Picture picture = MakePicture(c.length, 1, kBlack);
     for (int x = 0; x < c.length; ++x)
         picture.pixels[static_cast<std::size_t>(x)] = StoredPixel(ColourOfSum(x + 1));
-    const ImageSurface surface = MakeSurface(std::move(picture));
+    const ImageSurface surface = SurfaceWith(std::move(picture));
     EditorState state = StateFor(surface, c.gridSize);
     SampleHeights(state, surface);
     // Grid row 1 reads image row round(1 / gridSize) = 0 for these grid sizes.
@@ -187,7 +187,7 @@ TEST_P(RowReadTest, GridRowReadsImageRow)
     Picture picture = MakePicture(1, c.length, kBlack);
     for (int y = 0; y < c.length; ++y)
         picture.pixels[static_cast<std::size_t>(y)] = StoredPixel(ColourOfSum(y + 1));
-    const ImageSurface surface = MakeSurface(std::move(picture));
+    const ImageSurface surface = SurfaceWith(std::move(picture));
     EditorState state = StateFor(surface, c.gridSize);
     SampleHeights(state, surface);
     // The last grid column reads image column 0.
@@ -214,7 +214,7 @@ TEST(SampleHeights, EveryHeightIsTheIntensityDividedBy25)
     Picture picture = MakePicture(766, 1, kBlack);
     for (int x = 0; x < 766; ++x)
         picture.pixels[static_cast<std::size_t>(x)] = StoredPixel(ColourOfSum(x));
-    const ImageSurface surface = MakeSurface(std::move(picture));
+    const ImageSurface surface = SurfaceWith(std::move(picture));
     EditorState state = StateFor(surface, 300);
     SampleHeights(state, surface);
     for (int i = 1; i <= 300; ++i) {
@@ -225,7 +225,7 @@ TEST(SampleHeights, EveryHeightIsTheIntensityDividedBy25)
 
 TEST(SampleHeights, AllWhiteGivesTenPointTwoAndABlackLastRow)
 {
-    const ImageSurface surface = MakeSurface(MakePicture(320, 200, kWhite));
+    const ImageSurface surface = SurfaceWith(MakePicture(320, 200, kWhite));
     EditorState state = StateFor(surface, 50);
     SampleHeights(state, surface);
     EXPECT_EQ(state.stepX, 6.4);
@@ -239,7 +239,7 @@ TEST(SampleHeights, AllWhiteGivesTenPointTwoAndABlackLastRow)
 
 TEST(SampleHeights, GridThreeHundredStaysInsideTheGrid)
 {
-    const ImageSurface surface = MakeSurface(MakePicture(320, 200, kWhite));
+    const ImageSurface surface = SurfaceWith(MakePicture(320, 200, kWhite));
     EditorState state = StateFor(surface, 300);
     SampleHeights(state, surface);
     EXPECT_EQ(state.heights.at(300, 299), 10.2);
@@ -249,7 +249,7 @@ TEST(SampleHeights, GridThreeHundredStaysInsideTheGrid)
 
 TEST(SampleHeights, AShrunkGridLeavesTheOuterHeights)
 {
-    const ImageSurface surface = MakeSurface(MakePicture(320, 200, kWhite));
+    const ImageSurface surface = SurfaceWith(MakePicture(320, 200, kWhite));
     EditorState state = StateFor(surface, 100);
     SampleHeights(state, surface);
     ApplyGridSizeText(state, "50");
@@ -262,7 +262,7 @@ TEST(SampleHeights, AShrunkGridLeavesTheOuterHeights)
 TEST(SampleHeights, UsesTheSizeTakenAtTheLastReset)
 {
     // 10 x 10 at reset, then a larger picture: sampling still lays the grid over 10 x 10.
-    ImageSurface surface = MakeSurface(MakePicture(10, 10, kBlack));
+    ImageSurface surface = SurfaceWith(MakePicture(10, 10, kBlack));
     EditorState state = StateFor(surface, 2);
     surface.putPicture(MakePicture(40, 40, kBlack, {{5, 5, kWhite}}));
     SampleHeights(state, surface);
@@ -273,7 +273,7 @@ TEST(SampleHeights, ANonBitmapFailsWithTheHeightsUntouched)
 {
     Picture icon = MakePicture(32, 32, kWhite);
     icon.kind = PictureKind::Icon;
-    const ImageSurface surface = MakeSurface(std::move(icon));
+    const ImageSurface surface = SurfaceWith(std::move(icon));
     EditorState state = StateFor(surface, 10);
     for (int i = 0; i <= 11; ++i)
         for (int j = 0; j <= 11; ++j)

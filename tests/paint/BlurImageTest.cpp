@@ -8,11 +8,10 @@
 #include <vector>
 
 #include "model/EditorError.h"
-#include "tests/support/Failures.h"
 #include "model/EditorState.h"
-#include "PaintPictures.h"
+#include "tests/support/Failures.h"
+#include "tests/support/PictureBuilder.h"
 
-using namespace paint_test;
 
 namespace {
 
@@ -106,7 +105,7 @@ void ReferenceBlur(Canvas& canvas, int gridSize, double stepX, double stepY)
 // A busy deterministic picture, so a wrong sample position shows in the result.
 Picture NoisePicture(int width, int height)
 {
-    Picture picture = FlatPicture(width, height, kBlack);
+    Picture picture = MakePicture(width, height, kBlack);
     std::uint32_t seed = 12345;
     for (auto& pixel : picture.pixels) {
         seed = seed * 1103515245u + 12345u;
@@ -163,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(Grids, BlurImagePass,
 
 TEST(BlurImageBlocks, StepOf6Point4)
 {
-    Picture picture = FlatPicture(320, 200, Grey(100));
+    Picture picture = MakePicture(320, 200, Grey(100));
     SetPixel(picture, 0, 0, MakeColour(30, 60, 90));
     SetPixel(picture, 6, 4, MakeColour(3, 4, 5));
     ImageSurface surface = SurfaceWith(std::move(picture));
@@ -189,7 +188,7 @@ TEST(BlurImageBlocks, StepOf6Point4)
 
 TEST(BlurImageBlocks, StepOf6Point5RoundsHalvesToEven)
 {
-    ImageSurface surface = SurfaceWith(FlatPicture(80, 80, Grey(50)));
+    ImageSurface surface = SurfaceWith(MakePicture(80, 80, Grey(50)));
     FillRecorder recorder(surface);
     const std::vector<Fill>& fills = recorder.fills;
 
@@ -204,7 +203,7 @@ TEST(BlurImageBlocks, StepOf6Point5RoundsHalvesToEven)
 TEST(BlurImageBlocks, ProductsAreRoundedExactlyNotAsDoubles)
 {
     // 3 x (5 / 6) is a hair above 2.5 but rounds to exactly 2.5 as a double.
-    ImageSurface surface = SurfaceWith(FlatPicture(5, 4, Grey(50)));
+    ImageSurface surface = SurfaceWith(MakePicture(5, 4, Grey(50)));
     FillRecorder recorder(surface);
     const std::vector<Fill>& fills = recorder.fills;
 
@@ -216,7 +215,7 @@ TEST(BlurImageBlocks, ProductsAreRoundedExactlyNotAsDoubles)
 
 TEST(BlurImageFlat, DarkensOnlyTheRightAndBottomBlocks)
 {
-    ImageSurface surface = SurfaceWith(FlatPicture(320, 200, Grey(120)));
+    ImageSurface surface = SurfaceWith(MakePicture(320, 200, Grey(120)));
     BlurImage(GridOver(320, 200, 50), surface);
 
     // Right column of blocks: the diagonal sample is outside, the corner comes from the
@@ -238,7 +237,7 @@ TEST(BlurImageFlat, DarkensOnlyTheRightAndBottomBlocks)
 
 TEST(BlurImageFlat, SecondPassDarkensTheEdgesFurther)
 {
-    ImageSurface surface = SurfaceWith(FlatPicture(320, 200, Grey(120)));
+    ImageSurface surface = SurfaceWith(MakePicture(320, 200, Grey(120)));
     BlurImage(GridOver(320, 200, 50), surface);
     BlurImage(GridOver(320, 200, 50), surface);
     // Corner 314, 0 now reads itself at 80 and the left sample at 120: 200/3 = 66.
@@ -259,7 +258,7 @@ TEST(BlurImageFailure, IconPictureFailsAtTheFirstReadAndChangesNothing)
 
 TEST(BlurImageFailure, UndefinedStepFailsInsteadOfFillingGarbage)
 {
-    ImageSurface surface = SurfaceWith(FlatPicture(8, 8, Grey(9)));
+    ImageSurface surface = SurfaceWith(MakePicture(8, 8, Grey(9)));
     int changes = 0;
     surface.setChangeListener([&](const Rect&) { ++changes; });
     EditorState state = GridOver(8, 8, 1);

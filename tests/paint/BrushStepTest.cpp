@@ -5,11 +5,10 @@
 #include <vector>
 
 #include "model/EditorError.h"
-#include "tests/support/Failures.h"
 #include "model/EditorState.h"
-#include "PaintPictures.h"
+#include "tests/support/Failures.h"
+#include "tests/support/PictureBuilder.h"
 
-using namespace paint_test;
 
 namespace {
 
@@ -61,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(Cells, SnapToNibTest,
 
 TEST(PaintStepIdle, NotDrawingPaintsNothing)
 {
-    ImageSurface surface = SurfaceWith(FlatPicture(30, 20, kBackground));
+    ImageSurface surface = SurfaceWith(MakePicture(30, 20, kBackground));
     int changes = 0;
     surface.setChangeListener([&](const Rect&) { ++changes; });
     EditorState state = Drawing(Tool::Pencil, 10);
@@ -74,7 +73,7 @@ TEST(PaintStepIdle, NotDrawingPaintsNothing)
 
 TEST(PaintStepIdle, NibZeroPaintsNothing)
 {
-    ImageSurface surface = SurfaceWith(FlatPicture(30, 20, kBackground));
+    ImageSurface surface = SurfaceWith(MakePicture(30, 20, kBackground));
     int changes = 0;
     surface.setChangeListener([&](const Rect&) { ++changes; });
 
@@ -97,7 +96,7 @@ class PaintStepSquare : public testing::TestWithParam<SquareRow> {};
 TEST_P(PaintStepSquare, FillsTheNibCellClippedToThePicture)
 {
     const SquareRow& row = GetParam();
-    ImageSurface surface = SurfaceWith(FlatPicture(row.width, row.height, kBackground));
+    ImageSurface surface = SurfaceWith(MakePicture(row.width, row.height, kBackground));
     std::vector<Rect> reported;
     surface.setChangeListener([&](const Rect& r) { reported.push_back(r); });
 
@@ -135,7 +134,7 @@ class PaintStepColour : public testing::TestWithParam<ToolRow> {};
 TEST_P(PaintStepColour, ChosenByToolAndExactShiftSet)
 {
     const ToolRow& row = GetParam();
-    ImageSurface surface = SurfaceWith(FlatPicture(20, 20, kBackground));
+    ImageSurface surface = SurfaceWith(MakePicture(20, 20, kBackground));
     PaintStep(Drawing(row.tool, 10), surface, kPen, row.shift, 3, 3);
     ExpectSquare(surface, Rect{0, 0, 10, 10}, row.expected, kBackground);
 }
@@ -164,7 +163,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(BlurBrush, MeansThreePixelsWithTruncation)
 {
     // Nib 1 at (0, 0): the pixel itself, (1, 1), and the outside pixel (-1, 0) as black.
-    Picture picture = FlatPicture(3, 3, kBackground);
+    Picture picture = MakePicture(3, 3, kBackground);
     SetPixel(picture, 0, 0, MakeColour(91, 90, 92));
     SetPixel(picture, 1, 1, MakeColour(30, 61, 3));
     ImageSurface surface = SurfaceWith(std::move(picture));
@@ -178,7 +177,7 @@ TEST(BlurBrush, RepeatedStepsInOneCellFollowTheLeftNeighbour)
 {
     // Cell x 2..3, y 0..1 starts red 0 / green 255; the pixel left of it is red 255 / green 0.
     // Each step maps a channel V to (2V + L) div 3.
-    Picture picture = FlatPicture(4, 3, MakeColour(0, 255, 7));
+    Picture picture = MakePicture(4, 3, MakeColour(0, 255, 7));
     SetPixel(picture, 1, 0, MakeColour(255, 0, 7));
     ImageSurface surface = SurfaceWith(std::move(picture));
     const EditorState state = Drawing(Tool::BlurBrush, 2);
@@ -207,7 +206,7 @@ char Symbol(ColourValue colour)
 
 TEST(Stroke, SeparateSquaresAtEachMoveOnly)
 {
-    ImageSurface surface = SurfaceWith(FlatPicture(12, 8, kBackground));
+    ImageSurface surface = SurfaceWith(MakePicture(12, 8, kBackground));
     EditorState state = Drawing(Tool::Pencil, 3);
     PaintStep(state, surface, kPen, kLeftButton, 1, 1);
     PaintStep(state, surface, kPen, kLeftButton, 7, 2);

@@ -2,11 +2,11 @@
 #include <QToolButton>
 
 #include "MainWindowFixture.h"
-#include "TempFolder.h"
 #include "export/WriteDxf.h"
 #include "ui/ErrorDisplay.h"
 #include "ui/ImageView.h"
 #include "ui/UpDown.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ protected:
         EditorState copy = state();
         const QString file = temp.path(QStringLiteral("core.dxf"));
         WriteDxf(copy, surface(), file.toStdString());
-        return TempFolder::Read(file);
+        return ReadWholeFile(file);
     }
 
     QString Export(const QString& name)
@@ -46,11 +46,10 @@ QStringList Tail(const QByteArray& file, int lines)
 
 TEST_F(ExportDxfCommandTest, MenuExportWritesWhatTheCoreWritesForTheSameState)
 {
-    ASSERT_TRUE(temp.valid());
     QTest::mouseClick(gridSizeUpDown->downButton(), Qt::LeftButton);  // grid size 40
     const QByteArray expected = CoreOutput();
     const QString file = Export(QStringLiteral("hill.dxf"));
-    EXPECT_EQ(TempFolder::Read(file), expected);
+    EXPECT_EQ(ReadWholeFile(file), expected);
     EXPECT_EQ(expected.count("3DFACE"), 41 * 40 + 1);
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -169,7 +168,7 @@ TEST_P(OptionEffect, TheNextExportFollowsTheOptions)
     if (!row.white)
         exportWhiteAction->trigger();
     const QByteArray expected = CoreOutput();
-    const QByteArray written = TempFolder::Read(Export(QStringLiteral("options.dxf")));
+    const QByteArray written = ReadWholeFile(Export(QStringLiteral("options.dxf")));
     EXPECT_EQ(written, expected);
     EXPECT_EQ(Tail(written, row.tail.size()), row.tail);
 }

@@ -4,11 +4,11 @@
 #include <QToolButton>
 
 #include "MainWindowFixture.h"
-#include "TempFolder.h"
 #include "files/BmpWriter.h"
 #include "model/BuiltInPicture.h"
 #include "ui/ImageView.h"
 #include "ui/UpDown.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -131,7 +131,7 @@ TEST_F(FileCommandsTest, SaveRightAfterStartWritesTheBuiltInFile)
     dialogs.saveAnswers.push_back(file);
     saveAction->trigger();
     EXPECT_TRUE(dialogs.messages.empty());
-    const QByteArray saved = TempFolder::Read(file);
+    const QByteArray saved = ReadWholeFile(file);
     ASSERT_EQ(saved.size(), 192054);
     const auto builtIn = BuiltInPictureFile();
     EXPECT_EQ(saved.mid(14), QByteArray(reinterpret_cast<const char*>(builtIn.data()) + 14, 192040));
@@ -169,7 +169,7 @@ TEST_F(FileCommandsTest, NewThenSaveWritesABlackTwentyFourBitFile)
     const QString file = temp.path(QStringLiteral("black.bmp"));
     dialogs.saveAnswers.push_back(file);
     saveAction->trigger();
-    const QByteArray saved = TempFolder::Read(file);
+    const QByteArray saved = ReadWholeFile(file);
     ASSERT_EQ(saved.size(), 192054);
     EXPECT_EQ(saved.mid(38, 8), QByteArray(8, '\0'));  // both resolutions
     EXPECT_EQ(saved.mid(54), QByteArray(192000, '\0'));

@@ -16,6 +16,7 @@
 #include "ui/ImageView.h"
 #include "ui/SpeedButton.h"
 #include "ui/UpDown.h"
+#include "tests/support/DoubleClick.h"
 
 namespace {
 
@@ -122,19 +123,6 @@ QColor AsQColor(ColourValue colour)
 class PaintTest : public MainWindowFixture {
 protected:
     const Picture& painted() { return surface().picture(); }
-
-    // As the window system delivers it: a click, then the second press followed by the
-    // double-click event, then its release.
-    void DoubleClick(QWidget* button)
-    {
-        const QPoint centre = button->rect().center();
-        QTest::mouseClick(button, Qt::LeftButton, {}, centre);
-        QTest::mousePress(button, Qt::LeftButton, {}, centre);
-        QMouseEvent second(QEvent::MouseButtonDblClick, centre, button->mapToGlobal(centre), Qt::LeftButton,
-                           Qt::LeftButton, {});
-        QApplication::sendEvent(button, &second);
-        QTest::mouseRelease(button, Qt::LeftButton, {}, centre);
-    }
 };
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "MainWindowFixture.h"
 #include "ui/ColourStrip.h"
 #include "ui/SpeedButton.h"
+#include "tests/support/DoubleClick.h"
 
 namespace {
 
@@ -19,21 +20,6 @@ TEST_F(ToolButtonsTest, ExactlyOneToolIsDownAndPressingItAgainKeepsItDown)
         for (SpeedButton* tool : tools)
             EXPECT_EQ(tool->isChecked(), tool == pressed);
     }
-}
-
-// What the window system delivers for a double click: press, release, then the second
-// press followed by the double-click event, then its release.
-void DoubleClick(QWidget* button, const std::function<void()>& betweenTheClicks = {})
-{
-    const QPoint centre = button->rect().center();
-    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, centre);
-    if (betweenTheClicks)
-        betweenTheClicks();
-    QTest::mousePress(button, Qt::LeftButton, Qt::NoModifier, centre);
-    QMouseEvent dbl(QEvent::MouseButtonDblClick, centre, button->mapToGlobal(QPointF(centre)), Qt::LeftButton,
-                    Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(button, &dbl);
-    QTest::mouseRelease(button, Qt::LeftButton, Qt::NoModifier, centre);
 }
 
 TEST_F(ToolButtonsTest, TheFirstClickOfADoubleClickHasChosenTheTool)

@@ -1,22 +1,32 @@
 #pragma once
-#include <cstdint>
+// Test pictures built straight from pixel values, so the fixtures do not depend on the
+// code under test: one colour everywhere with single pixels painted over it, icons, and
+// ways to read pixels back.
+#include <cstddef>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/ImageSurface.h"
 #include "model/Picture.h"
 
-// Pictures for the painting tests, built straight from pixel values so the fixtures do
-// not depend on the code under test.
-namespace paint_test {
+struct PixelPaint {
+    int x, y;
+    ColourValue colour;
+};
 
-inline Picture FlatPicture(int width, int height, ColourValue colour)
+inline Picture MakePicture(int width, int height, ColourValue background,
+                           std::initializer_list<PixelPaint> paints = {})
 {
     Picture picture;
     picture.width = width;
     picture.height = height;
     picture.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
-                          StoredPixel(colour));
+                          StoredPixel(background));
+    for (const PixelPaint& p : paints)
+        picture.pixels[static_cast<std::size_t>(p.y) * static_cast<std::size_t>(width) +
+                       static_cast<std::size_t>(p.x)] = StoredPixel(p.colour);
     return picture;
 }
 
@@ -42,6 +52,7 @@ inline void SetPixel(Picture& picture, int x, int y, ColourValue colour)
                    static_cast<std::size_t>(x)] = StoredPixel(colour);
 }
 
+// The colour value of a pixel as stored, without going through the surface's reads.
 inline ColourValue PixelOf(const ImageSurface& surface, int x, int y)
 {
     const Picture& picture = surface.picture();
@@ -54,9 +65,16 @@ inline ColourValue Grey(int level)
     return MakeColour(level, level, level);
 }
 
+// A colour whose three channels add up to sum (0..765): red first, then green, then blue.
+inline ColourValue ColourOfSum(int sum)
+{
+    const int red = sum < 255 ? sum : 255;
+    const int green = sum - red < 255 ? sum - red : 255;
+    return MakeColour(red, green, sum - red - green);
+}
+
 // A picture drawn as text, one character per pixel, rows top first.
-inline std::vector<std::string> AsText(const ImageSurface& surface,
-                                       char (*symbol)(ColourValue colour))
+inline std::vector<std::string> AsText(const ImageSurface& surface, char (*symbol)(ColourValue colour))
 {
     std::vector<std::string> rows;
     const Picture& picture = surface.picture();
@@ -68,5 +86,3 @@ inline std::vector<std::string> AsText(const ImageSurface& surface,
     }
     return rows;
 }
-
-} // namespace paint_test

@@ -1,12 +1,19 @@
 #pragma once
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <stdexcept>
 #include <stdlib.h>
 #include <string>
 #include <vector>
+
+#ifdef QT_CORE_LIB
+#include <QByteArray>
+#include <QString>
+#endif
 
 // A fresh folder per test under the test framework's temporary directory, removed with
 // everything in it at the end.
@@ -43,6 +50,11 @@ public:
         return result;
     }
 
+#ifdef QT_CORE_LIB
+    // The same for the window tests, which name files as Qt does.
+    QString path(const QString& name) const { return QString::fromStdString(file(name.toStdString())); }
+#endif
+
 private:
     std::string path_;
 };
@@ -58,3 +70,27 @@ inline void WriteWholeFile(const std::string& path, const std::string& bytes)
     std::ofstream out(path, std::ios::binary);
     out << bytes;
 }
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A file the test needs: a missing one fails the test with its name.
+inline Bytes ReadBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("test file missing: " + path.string());
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const std::filesystem::path& path, const Bytes& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+#ifdef QT_CORE_LIB
+inline QByteArray ReadWholeFile(const QString& path)
+{
+    return QByteArray::fromStdString(ReadWholeFile(path.toStdString()));
+}
+#endif

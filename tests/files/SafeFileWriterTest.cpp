@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "tests/export/ScriptedFileOps.h"
-#include "tests/TempFolder.h"
+#include "tests/files/ScriptedFileOps.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 

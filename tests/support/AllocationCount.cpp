@@ -1,4 +1,4 @@
-#include "tests/model/AllocationCount.h"
+#include "tests/support/AllocationCount.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -8,13 +8,19 @@
 // They live in their own file so that no caller sees malloc and free paired with new.
 namespace {
 std::atomic<long> gAllocations{0};
-}
+std::atomic<std::size_t> gLargest{0};
+}  // namespace
 
 long AllocationCount() { return gAllocations.load(); }
+std::size_t LargestAllocation() { return gLargest.load(); }
+void ResetLargestAllocation() { gLargest = 0; }
 
 void* operator new(std::size_t size)
 {
     ++gAllocations;
+    std::size_t largest = gLargest.load();
+    while (size > largest && !gLargest.compare_exchange_weak(largest, size)) {
+    }
     if (void* p = std::malloc(size == 0 ? 1 : size))
         return p;
     throw std::bad_alloc();
