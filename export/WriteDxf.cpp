@@ -6,6 +6,7 @@
 
 #include "export/DxfFaceBlock.h"
 #include "export/DxfNumbers.h"
+#include "export/MeshFaces.h"
 #include "model/EditorError.h"
 #include "model/EditorState.h"
 #include "model/SampleHeights.h"
@@ -20,27 +21,6 @@ void WriteLine(SafeFileWriter& out, std::string_view text)
     out.write(text);
     out.write("\r\n", 2);
 }
-
-// Left out when black faces are off and the face is flat at 0, or white faces are off and
-// it lies above 10 on average. The sum runs in long double: in doubles some averages of
-// exactly 10 come out a bit above it.
-bool LeftOut(const EditorState& state, const double (&heights)[4])
-{
-    if (state.exportBlackPlanes && state.exportWhitePlanes)
-        return false;
-    long double sum = heights[0];
-    sum += heights[1];
-    sum += heights[2];
-    sum += heights[3];
-    const double average = static_cast<double>(sum / 4);
-    if (!state.exportBlackPlanes && average == 0)
-        return true;
-    return !state.exportWhitePlanes && average > 10;
-}
-
-// The grid box never goes beyond the grid's 300; a stray larger value is held to it, so
-// the mesh stays the one sampling can fill.
-int MeshGridSize(const EditorState& state) { return std::min(state.gridSize, HeightGrid::kMaxIndex); }
 
 // The heights of one grid column with their prepared lines: every height is used by up
 // to four faces, so it is looked up once.
@@ -91,7 +71,7 @@ void WriteCellFaces(SafeFileWriter& out, const EditorState& state)
         for (int n = gridSize - 1; n >= 0; --n) {
             const double heights[4] = {left->heights[n], right->heights[n], right->heights[n + 1],
                                        left->heights[n + 1]};
-            if (LeftOut(state, heights))
+            if (FaceLeftOut(state, heights))
                 continue;
             const std::string_view y1 = rowLines[n];
             const std::string_view y2 = rowLines[n + 1];
@@ -152,7 +132,7 @@ void WriteDxf(EditorState& state, const ImageSurface& image, const std::string& 
         SafeFileWriter out(path, ops);
         out.write(kHeader);
         WriteCellFaces(out, state);
-        if (state.exportBlackPlanes == state.exportWhitePlanes)
+        if (HasBaseFace(state))
             WriteBaseFace(out, MeshGridSize(state));
         WriteTrailer(out, state);
         out.commit();
