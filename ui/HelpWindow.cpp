@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "ui/FormFont.h"
+#include "ui/PlainKeyButton.h"
 #include "ui/ProgramIcon.h"
 #include "ui/WindowPlacement.h"
 
@@ -41,7 +42,9 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     setAutoFillBackground(true);
 
     // The controls keep their places; a window smaller than they need scrolls instead.
+    // The scroll area is no stop of the tab chain: Tab goes memo, OK, memo.
     scrollArea_ = new QScrollArea(this);
+    scrollArea_->setFocusPolicy(Qt::NoFocus);
     scrollArea_->setFrameShape(QFrame::NoFrame);
     scrollArea_->setWidgetResizable(false);
     scrollArea_->setPalette(black);
@@ -61,7 +64,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     memo_->setPlainText(HelpText());
     memo_->setTabStopDistance(8 * memo_->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
 
-    okButton_ = new QPushButton(QStringLiteral("OK"), content);
+    okButton_ = new PlainKeyButton(QStringLiteral("OK"), content);
     okButton_->setObjectName(QStringLiteral("Button1"));
     okButton_->setGeometry(420, 268, 31, 25);
     okButton_->setPalette(QPalette());

@@ -42,12 +42,15 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event)
     const Qt::KeyboardModifiers held = key->modifiers();
     if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
         return false;
-    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-        !(held & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))) {
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    const bool modified = held & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    if (enter && !modified) {
         if (defaultButton_ && defaultButton_->isEnabled())
             defaultButton_->click();
         return true;
     }
     emit keyPressed(VirtualKeyCode(key->key(), held), ShiftStateOf(held, QApplication::mouseButtons()));
-    return false;
+    // Enter with Shift, Ctrl or Alt is the window handler's alone: a focused push button
+    // would otherwise take it as a click.
+    return enter;
 }

@@ -10,7 +10,8 @@ class QWidget;
 // The main window's keyboard routing after Qt's own shortcut stage (F1 on the Help
 // menu): Enter without Shift, Ctrl or Alt clicks the default button wherever the focus
 // is; Tab is left to Qt's focus chain; every other key press is announced as keyPressed
-// before the focused control receives it, and then goes on to that control.
+// before the focused control receives it, and then goes on to that control, except Enter
+// with Shift, Ctrl or Alt, which ends with the announcement.
 class KeyPreview : public QObject {
     Q_OBJECT
 public:

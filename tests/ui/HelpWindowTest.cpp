@@ -96,6 +96,40 @@ TEST_F(HelpWindowTest, EnterBreaksTheLineInTheMemoAndClosesOnTheButton)
     EXPECT_FALSE(help->isVisible());
 }
 
+// Exactly two tab stops, the memo and OK, in either direction and round again.
+TEST_F(HelpWindowTest, TabAndShiftTabCycleBetweenTheMemoAndOkOnly)
+{
+    Open();
+    QStringList forward, backward;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        forward << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(forward, QStringList({"Button1", "Memo1", "Button1", "Memo1"}));
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        backward << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(backward, QStringList({"Button1", "Memo1", "Button1", "Memo1"}));
+    EXPECT_EQ(helpMemo->toPlainText().split(QLatin1Char('\n')).size(), 47);  // no tab typed
+}
+
+// OK takes Enter and Space only when they are pressed on their own.
+TEST_F(HelpWindowTest, OkIgnoresEnterAndSpaceWithShiftCtrlOrAlt)
+{
+    Open();
+    QTest::keyClick(helpMemo, Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(helpOk));
+    for (Qt::KeyboardModifier modifier : {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier}) {
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+            QTest::keyClick(helpOk, key, modifier);
+            EXPECT_TRUE(help->isVisible()) << key << " with " << modifier;
+        }
+    }
+    QTest::keyClick(helpOk, Qt::Key_Space);
+    EXPECT_FALSE(help->isVisible());
+}
+
 TEST_F(HelpWindowTest, OkAndTheCloseBoxHideButKeepTheWindow)
 {
     QPointer<HelpWindow> kept(help);

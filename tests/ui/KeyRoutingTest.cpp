@@ -53,13 +53,33 @@ TEST_F(KeyRoutingTest, EnterClicksTheColourButtonWhereverTheFocusIs)
     EXPECT_EQ(previewed->count(), 0);
 }
 
-TEST_F(KeyRoutingTest, EnterWithShiftCtrlOrAltIsAnOrdinaryKey)
+// Enter with Shift, Ctrl or Alt goes to the window's key handler and nowhere else,
+// whichever control has the focus: the Colour button itself does not take it as a click.
+TEST_F(KeyRoutingTest, EnterWithShiftCtrlOrAltIsOnlyPreviewed)
 {
-    Press(gridSizeBox, Qt::Key_Return, Qt::ShiftModifier);
-    Press(gridSizeBox, Qt::Key_Return, Qt::ControlModifier);
+    struct Modifier {
+        Qt::KeyboardModifier qt;
+        ShiftState shift;
+    };
+    const Modifier modifiers[] = {{Qt::ShiftModifier, kShiftKey}, {Qt::ControlModifier, kCtrlKey},
+                                  {Qt::AltModifier, kAltKey}};
+    for (QWidget* focus : std::initializer_list<QWidget*>{gridSizeBox, colourButton, nibSizeBox}) {
+        for (const Modifier& modifier : modifiers) {
+            for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+                previewed->clear();
+                const Qt::KeyboardModifiers held =
+                    key == Qt::Key_Enter ? modifier.qt | Qt::KeypadModifier : Qt::KeyboardModifiers(modifier.qt);
+                Press(focus, key, held);
+                const std::vector<std::pair<int, ShiftState>> expected = {{13, modifier.shift}};
+                EXPECT_EQ(Previewed(), expected) << focus->objectName().toStdString() << " " << modifier.shift;
+                EXPECT_EQ(QApplication::focusWidget(), focus);
+            }
+        }
+    }
     EXPECT_EQ(clicks->count(), 0);
-    const std::vector<std::pair<int, ShiftState>> expected = {{13, kShiftKey}, {13, kCtrlKey}};
-    EXPECT_EQ(Previewed(), expected);
+    EXPECT_TRUE(dialogs.colourRequests.empty());
+    EXPECT_EQ(gridSizeBox->text(), "50");
+    EXPECT_EQ(nibSizeBox->text(), "10");
 }
 
 TEST_F(KeyRoutingTest, TabCyclesGridBoxColourButtonNibBox)
