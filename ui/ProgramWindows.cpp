@@ -19,8 +19,7 @@ ProgramWindows OpenProgramWindows()
     if (!windows.main)
         return windows;
     windows.main->setHelpWindow(windows.help.get());
-    windows.main->ensurePolished();
-    CentreOnScreen(windows.main.get(), windows.main->sizeHint());
+    CentreOnScreenWhenFramed(windows.main.get());
     windows.main->show();
     // Window managers focus a new window themselves; a bare X display needs asking.
     windows.main->activateWindow();

@@ -6,6 +6,8 @@
 #include <QPushButton>
 
 #include "MainWindowFixture.h"
+#include "ui/ProgramWindows.h"
+#include "ui/WindowPlacement.h"
 #include "ui/ColourStrip.h"
 #include "ui/ImageView.h"
 #include "ui/SpeedButton.h"
@@ -223,6 +225,24 @@ int RunLoopWith(const std::function<void()>& action)
         Later([] { Later([] { QCoreApplication::exit(99); }); });
     });
     return QApplication::exec();
+}
+
+// The window is centred by its outer size, frame included, once the frame is known.
+TEST(ProgramWindows, TheMainWindowOpensCentredWithTheHelpWindowHidden)
+{
+    ScriptedDialogs dialogs;
+    const ProgramWindows windows = OpenProgramWindows();
+    ASSERT_TRUE(windows.main && windows.help);
+    QApplication::processEvents();
+    const QRect screen = windows.main->screen()->geometry();
+    const QRect outer = windows.main->frameGeometry();
+    EXPECT_EQ(outer.size(), OuterSize(windows.main.get()));
+    EXPECT_EQ(outer.topLeft(), QPoint((screen.width() - outer.width()) / 2, (screen.height() - outer.height()) / 2));
+    EXPECT_TRUE(windows.main->isVisible());
+    EXPECT_FALSE(windows.help->isVisible());
+    windows.main->findChild<QAction*>(QStringLiteral("QuickHelp1"))->trigger();
+    EXPECT_TRUE(windows.help->isVisible());
+    windows.help->close();
 }
 
 TEST_F(StartupTest, ExitEndsTheProgramAtOnceWithCodeZero)
