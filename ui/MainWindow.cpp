@@ -20,6 +20,7 @@
 #include "ui/ProgramIcon.h"
 #include "ui/SpeedButton.h"
 #include "ui/UpDown.h"
+#include "ui/WindowTitle.h"
 
 static void InitUiResources()
 {
@@ -235,12 +236,11 @@ void MainWindow::setDrawingColour(ColourValue colour)
     colourStrip_->setColour(colour);
 }
 
+// The long work that follows processes no events, so the title must be out before it
+// starts.
 void MainWindow::setStatusCaption(const QString& caption)
 {
-    setWindowTitle(caption);
-    // The long work that follows processes no events; let the new title out first.
-    if (isVisible())
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    ShowTitleNow(this, caption);
 }
 
 void MainWindow::initialiseEditor()
