@@ -113,6 +113,20 @@ INSTANTIATE_TEST_SUITE_P(
                       CaptionRow{"Failing", "missing/a.dxf", "Exporting DXF... Please Wait", "Invalid filename."}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The waiting caption is shown without running other queued work inside the command.
+TEST_F(ExportDxfCommandTest, QueuedWorkWaitsUntilTheCommandHasEnded)
+{
+    bool ran = false;
+    QMetaObject::invokeMethod(form, [&] { ran = true; }, Qt::QueuedConnection);
+    bool ranWhileOpen = true;
+    dialogs.whileOpen = [&] { ranWhileOpen = ran; };
+    Export(QStringLiteral("queued.dxf"));
+    EXPECT_FALSE(ranWhileOpen);
+    EXPECT_FALSE(ran);
+    QApplication::processEvents();
+    EXPECT_TRUE(ran);
+}
+
 TEST_F(ExportDxfCommandTest, CancelSamplesNothingAndWritesNothing)
 {
     exportDxfAction->trigger();

@@ -253,6 +253,26 @@ TEST_F(PaintTest, DoubleClickOnBlurToolWhilePencilSelectedBlursTheWholePicture)
     EXPECT_GT(Differences(painted(), BuiltInPicture()), 1000);
 }
 
+TEST_F(PaintTest, TheBlurRunsNoQueuedWorkWhileItsCaptionsAreShown)
+{
+    bool ran = false;
+    bool ranBeforeTheEnd = true;
+    QObject::connect(form, &QWidget::windowTitleChanged, form, [&](const QString& title) {
+        if (title == QStringLiteral("Blurring Complete"))
+            ranBeforeTheEnd = ran;
+    });
+    QTest::mouseClick(blurTool, Qt::LeftButton);
+    QMetaObject::invokeMethod(form, [&] { ran = true; }, Qt::QueuedConnection);
+    QTest::mousePress(blurTool, Qt::LeftButton, Qt::NoModifier, blurTool->rect().center());
+    QMouseEvent second(QEvent::MouseButtonDblClick, QPointF(blurTool->rect().center()),
+                       blurTool->mapToGlobal(QPointF(blurTool->rect().center())), Qt::LeftButton, Qt::LeftButton,
+                       Qt::NoModifier);
+    QApplication::sendEvent(blurTool, &second);
+    QTest::mouseRelease(blurTool, Qt::LeftButton, Qt::NoModifier, blurTool->rect().center());
+    EXPECT_EQ(form->windowTitle(), "Blurring Complete");
+    EXPECT_FALSE(ranBeforeTheEnd);
+}
+
 TEST_F(PaintTest, SingleClickOnBlurToolDoesNotBlur)
 {
     QTest::mouseClick(blurTool, Qt::LeftButton);
