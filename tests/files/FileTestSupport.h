@@ -133,6 +133,7 @@ inline Bytes Prefix(Bytes bytes, std::size_t length)
     return bytes;
 }
 
-inline std::filesystem::path SuiteFolder() { return std::filesystem::path(RF_SHARED_DIR) / "bmpsuite"; }
+// The BMP Suite files, kept in the repository with a README on each file's outcome.
+inline std::filesystem::path SuiteFolder() { return std::filesystem::path(RF_SOURCE_DIR) / "tests/data/bmpsuite"; }
 
 }  // namespace filetest
