@@ -457,6 +457,14 @@ std::vector<ReaderCase> MadeCases()
         CutRle("rle8_ends_inside_delta", {1, 1, 0, 2, 1}, {O, O, O, O, G, O, O, O}),
         CutRle("rle8_ends_after_delta", {0, 2, 1, 1, 1, 1}, {O, G, O, O, O, O, O, O}),
         CutRle("rle8_run_past_right_edge", {9, 1, 0, 0, 1, 1, 0, 1}, {G, O, O, O, G, G, G, G}),
+        // Past the right edge of a row above the bottom one, a pixel drawn too many would
+        // land in the row below, at its left end, which must stay black.
+        CutRle("rle8_run_past_right_edge_of_upper_row", {0, 0, 9, 1, 0, 1}, {G, G, G, G, O, O, O, O}),
+        CutRle("rle8_literal_past_right_edge_of_upper_row", {0, 0, 0, 5, 1, 1, 1, 1, 1, 0, 0, 1},
+               {G, G, G, G, O, O, O, O}),
+        CutRle("rle4_run_past_right_edge_of_upper_row", {0, 0, 9, 0x11, 0, 1}, {G, G, G, G, O, O, O, O}, true),
+        CutRle("rle4_literal_past_right_edge_of_upper_row", {0, 0, 0, 5, 0x11, 0x11, 0x10, 0, 0, 1},
+               {G, G, G, G, O, O, O, O}, true),
         CutRle("rle4_ends_inside_literal", {0, 4, 0x11}, {O, O, O, O, G, G, O, O}, true),
         CutRle("rle4_odd_literal_then_run", {0, 3, 0x10, 0x10, 1, 0x10}, {O, O, O, O, G, R, G, G}, true),
         // Plane count
