@@ -118,6 +118,12 @@ void Decode16Row(const std::uint8_t* src, std::uint32_t* dst, int width, const s
         dst[x] = table[src[0] | (src[1] << 8)];
 }
 
+void Decode16FieldsRow(const std::uint8_t* src, std::uint32_t* dst, int width, const BitFields& fields)
+{
+    for (int x = 0; x < width; ++x, src += 2)
+        dst[x] = fields(std::uint32_t{src[0]} | (std::uint32_t{src[1]} << 8));
+}
+
 bool HasDefault32Layout(const BmpLayout& layout)
 {
     return layout.masks[0] == 0xFF0000 && layout.masks[1] == 0x00FF00 && layout.masks[2] == 0x0000FF;
@@ -155,11 +161,17 @@ void DecodeBmpRows(const std::vector<std::uint8_t>& file, const BmpLayout& layou
     case 8:
         ForEachRow(file, layout, pixels, [&](auto s, auto d) { Decode8Row(s, d, w, layout); });
         break;
-    case 16: {
-        const std::vector<std::uint32_t> table = SixteenBitTable(layout);
-        ForEachRow(file, layout, pixels, [&](auto s, auto d) { Decode16Row(s, d, w, table); });
+    case 16:
+        // The table converts every possible value once, so it pays only for pictures
+        // with more pixels than values; a small picture converts its pixels directly.
+        if (static_cast<std::int64_t>(w) * layout.height > 0x10000) {
+            const std::vector<std::uint32_t> table = SixteenBitTable(layout);
+            ForEachRow(file, layout, pixels, [&](auto s, auto d) { Decode16Row(s, d, w, table); });
+        } else {
+            const BitFields fields(layout);
+            ForEachRow(file, layout, pixels, [&](auto s, auto d) { Decode16FieldsRow(s, d, w, fields); });
+        }
         break;
-    }
     case 24:
         ForEachRow(file, layout, pixels, [&](auto s, auto d) { Decode24Row(s, d, w); });
         break;

@@ -217,6 +217,36 @@ ReaderCase LargerPicture()
     return Made("larger_picture_300x200", BuildBmp(s), Outcome::Exact, p);
 }
 
+// 16 bits, 5-6-5, every value once: more pixels than 16-bit values, so the reader
+// converts through a table of all of them (the corpus's smaller files convert pixel by
+// pixel). Each channel v of an n-bit mask M = 2^n - 1 gives round(v * 255 / M).
+ReaderCase EverySixteenBitValue()
+{
+    constexpr int w = 256, h = 257;  // the last row repeats the first values
+    const auto scale = [](std::uint32_t v, std::uint32_t max) { return (v * 255 + max / 2) / max; };
+    SmallPicture p{w, h, {}};
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const std::uint32_t v = static_cast<std::uint32_t>(y * w + x) & 0xFFFF;
+            p.rgb.push_back(scale(v >> 11, 31) << 16 | scale(v >> 5 & 63, 63) << 8 | scale(v & 31, 31));
+        }
+    }
+    BmpSpec s;
+    s.width = w;
+    s.height = h;
+    s.bitsPerPixel = 16;
+    s.compression = 3;
+    s.masks = {0xF800, 0x07E0, 0x001F};
+    for (int i = 0; i < h; ++i) {
+        for (int x = 0; x < w; ++x) {  // rows of 512 bytes need no padding
+            const std::uint32_t v = static_cast<std::uint32_t>((h - 1 - i) * w + x) & 0xFFFF;
+            s.pixels.push_back(static_cast<std::uint8_t>(v));
+            s.pixels.push_back(static_cast<std::uint8_t>(v >> 8));
+        }
+    }
+    return Made("every_16bit_value_565", BuildBmp(s), Outcome::Exact, p);
+}
+
 // 8 bits, two named entries; the offset ends the table in the middle of the second one,
 // whose red byte (1) then is the first pixel: index 1, beyond the one whole entry.
 ReaderCase OffsetCutsEntry()
@@ -335,6 +365,7 @@ std::vector<ReaderCase> MadeCases()
         Made("height_int_min", Declared(1, INT_MIN), Outcome::TooLarge),
         Made("width_int_min", Declared(INT_MIN, 1), Outcome::NotValid),
         LargerPicture(),
+        EverySixteenBitValue(),
         // Colour tables and offsets
         Made("core_1bpp", BuildBmp(Core(1)), Outcome::Exact, TwoColourPicture()),
         Made("core_2bpp", BuildBmp(Core(2)), Outcome::Exact, TwoColourPicture()),
@@ -359,6 +390,14 @@ std::vector<ReaderCase> MadeCases()
         CutRle("rle8_ends_inside_delta", {1, 1, 0, 2, 1}, {O, O, O, O, G, O, O, O}),
         CutRle("rle8_ends_after_delta", {0, 2, 1, 1, 1, 1}, {O, G, O, O, O, O, O, O}),
         CutRle("rle8_run_past_right_edge", {9, 1, 0, 0, 1, 1, 0, 1}, {G, O, O, O, G, G, G, G}),
+        // Past the right edge of a row above the bottom one, a pixel drawn too many would
+        // land in the row below, at its left end, which must stay black.
+        CutRle("rle8_run_past_right_edge_of_upper_row", {0, 0, 9, 1, 0, 1}, {G, G, G, G, O, O, O, O}),
+        CutRle("rle8_literal_past_right_edge_of_upper_row", {0, 0, 0, 5, 1, 1, 1, 1, 1, 0, 0, 1},
+               {G, G, G, G, O, O, O, O}),
+        CutRle("rle4_run_past_right_edge_of_upper_row", {0, 0, 9, 0x11, 0, 1}, {G, G, G, G, O, O, O, O}, true),
+        CutRle("rle4_literal_past_right_edge_of_upper_row", {0, 0, 0, 5, 0x11, 0x11, 0x10, 0, 0, 1},
+               {G, G, G, G, O, O, O, O}, true),
         CutRle("rle4_ends_inside_literal", {0, 4, 0x11}, {O, O, O, O, G, G, O, O}, true),
         CutRle("rle4_odd_literal_then_run", {0, 3, 0x10, 0x10, 1, 0x10}, {O, O, O, O, G, R, G, G}, true),
         // Plane count
