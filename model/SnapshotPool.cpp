@@ -24,7 +24,9 @@ TileBuffer SnapshotPool::takeTile()
 
 void SnapshotPool::giveTile(TileBuffer tile) noexcept
 {
-    if (!tile || bytes() + kTileBytes > maxBytes_)
+    // Tiles get a quarter: enough for the strokes that follow a dropped one, and the
+    // rest stays for a whole picture.
+    if (!tile || (tiles_.size() + 1) * kTileBytes > maxBytes_ / 4)
         return;
     try {
         tiles_.push_back(std::move(tile));

@@ -9,7 +9,7 @@
 // fault per page when first touched, which can cost more than the copy into it; a
 // history at its limit drops a step for every new one, and a change after an undo
 // drops the steps that could have been redone, so new steps mostly find their memory
-// here. Holds at most maxBytes.
+// here. Holds at most maxBytes, tiles at most a quarter of it.
 class SnapshotPool {
 public:
     explicit SnapshotPool(std::size_t maxBytes);

@@ -4,11 +4,15 @@
 #include <utility>
 
 UndoHistory::UndoHistory(std::size_t limitBytes)
-    // The pool saves page faults, not memory: half the limit bounds it.
-    : limit_(limitBytes), pool_(limitBytes / 2), recorder_(pool_)
+    // The pool saves page faults, not memory: a quarter of the limit bounds it, room
+    // for the snapshot of a 4096 x 4096 picture.
+    : limit_(limitBytes), pool_(limitBytes / 4), recorder_(pool_)
 {
     // Keeping a new step matters more than keeping old ones.
-    recorder_.setReclaim([this] { clear(); });
+    recorder_.setReclaim([this] {
+        clear();
+        pool_.clear();
+    });
 }
 
 UndoHistory::~UndoHistory()
@@ -109,8 +113,9 @@ bool UndoHistory::redo(ImageSurface& surface)
 
 void UndoHistory::clear() noexcept
 {
+    for (PictureStep& step : steps_)
+        step.recycleInto(pool_);
     steps_.clear();
     done_ = 0;
     bytes_ = 0;
-    pool_.clear();
 }
