@@ -501,6 +501,46 @@ TEST_F(UndoHistoryTest, ATileStepNeverWritesIntoAPictureOfAnotherSize)
     EXPECT_EQ(Differences(now(), other), "");
 }
 
+// ---- Out of memory ------------------------------------------------------------------------------
+
+// When memory for a snapshot runs out, the history lets its old steps go to keep the new
+// one; when that is not enough either, the change fails before it changes anything.
+TEST_F(UndoHistoryTest, OutOfMemoryForASnapshotDropsTheOldStepsFirst)
+{
+    Stroke({{10, 10}});
+    Stroke({{100, 100}});
+    const Picture before = now();
+    for (StepScope scope : {StepScope::Tiles, StepScope::WholePicture}) {
+        history.beginStep(surface, "Fill", scope);
+        surface.setBrushColour(kWhite);
+        FailAllocations(1, kTileBytes);
+        surface.fillRect(150, 150, 160, 160);
+        FailAllocations(0);
+        EXPECT_TRUE(history.endStep());
+        EXPECT_EQ(history.size(), 1u) << "the older steps went";
+        history.undo(surface);
+        EXPECT_EQ(Differences(now(), before), "");
+        history.redo(surface);
+        history.undo(surface);
+    }
+}
+
+TEST_F(UndoHistoryTest, NoMemoryAtAllForASnapshotFailsTheChangeBeforeItChangesAnything)
+{
+    Stroke({{10, 10}});
+    const Picture before = now();
+    for (StepScope scope : {StepScope::Tiles, StepScope::WholePicture}) {
+        history.beginStep(surface, "Fill", scope);
+        surface.setBrushColour(kWhite);
+        FailAllocations(1000000, kTileBytes);
+        const std::optional<Failure> failure = FailureOf([&] { surface.fillRect(150, 150, 160, 160); });
+        FailAllocations(0);
+        EXPECT_EQ(failure, Failure::OutOfMemory);
+        EXPECT_FALSE(history.abandonStep());
+        EXPECT_EQ(Differences(now(), before), "");
+    }
+}
+
 // ---- The memory limit -------------------------------------------------------------------------
 
 TEST(UndoHistoryLimit, PastTheLimitTheOldestStepsGo)
