@@ -10,16 +10,13 @@
 #include <vector>
 
 #include "files/BitmapCommands.h"
-#include "files/PictureFile.h"
 #include "model/EditorError.h"
 #include "model/EditorState.h"
 #include "paint/BlurImage.h"
 #include "paint/BrushStep.h"
 #include "tests/support/AllocationCount.h"
-#include "tests/support/BmpBuilder.h"
 #include "tests/support/Failures.h"
 #include "tests/support/PictureBuilder.h"
-#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -164,23 +161,6 @@ TEST_F(UndoHistoryTest, MixedStepsUndoAndRedoThroughEveryEarlierPicture)
     EXPECT_EQ(Differences(now(), seen.back()), "");
 }
 
-TEST_F(UndoHistoryTest, UndoAndRedoWorkFromTheLastStepDoneOnly)
-{
-    const Picture start = now();
-    Stroke({{10, 10}});
-    const Picture afterFirst = now();
-    Stroke({{20, 10}});
-    EXPECT_TRUE(history.canUndo());
-    EXPECT_FALSE(history.canRedo());
-    history.undo(surface);
-    EXPECT_EQ(history.undoCount(), 1u);
-    EXPECT_TRUE(history.canRedo());
-    EXPECT_EQ(Differences(now(), afterFirst), "");
-    history.undo(surface);
-    EXPECT_FALSE(history.canUndo());
-    EXPECT_EQ(Differences(now(), start), "");
-}
-
 TEST_F(UndoHistoryTest, ANewStepDropsTheStepsThatCouldBeRedone)
 {
     const Picture start = now();
@@ -240,83 +220,6 @@ TEST_F(UndoHistoryTest, UndoAndRedoAllocateNothing)
     EXPECT_EQ(history.bytes(), bytes);
 }
 
-// ---- Kept encodings and files -------------------------------------------------------------
-
-BmpSpec EightBit()
-{
-    BmpSpec s;
-    s.width = 70;
-    s.height = 45;
-    s.bitsPerPixel = 8;
-    std::vector<int> indices;
-    for (int k = 0; k < 70 * 45; ++k)
-        indices.push_back(k % 7);
-    s.table = {0x000000, 0x204060, 0x406080, 0x6080A0, 0x80A0C0, 0xA0C0E0, 0xFFFFFF};
-    s.coloursUsed = 7;
-    s.pixels = IndexRows(indices, 70, 45, 8);
-    return s;
-}
-
-BmpSpec RunLength()
-{
-    BmpSpec s = EightBit();
-    s.compression = 1;
-    std::vector<int> indices;
-    for (int k = 0; k < 70 * 45; ++k)
-        indices.push_back((k / 9) % 7);
-    s.pixels = RleRows(indices, 70, 45, false);
-    return s;
-}
-
-struct FileCase {
-    const char* name;
-    BmpSpec (*spec)();
-};
-
-void PrintTo(const FileCase& row, std::ostream* out) { *out << row.name; }
-
-class UndoToALoadedFile : public UndoHistoryTest, public ::testing::WithParamInterface<FileCase> {};
-
-// Undone back to a freshly loaded file, Save BMP writes that file's own bytes again, as
-// if nothing had happened; redone, it writes the changed picture at 24 bits, and a save
-// in between (which keeps its fresh encoding) does not disturb either side.
-TEST_P(UndoToALoadedFile, SavesTheFileItsBytesAgain)
-{
-    TempFolder folder;
-    const Bytes original = BuildBmp(GetParam().spec());
-    WriteBytes(folder.file("in.bmp"), original);
-    ASSERT_TRUE(Record("Load BMP", StepScope::WholePicture, [&] { LoadBitmap(surface, state, folder.file("in.bmp")); }));
-    ResetGrid(state, surface);
-    state.drawing = true;
-    Stroke({{5, 5}, {69, 44}});
-    Blur();
-    Stroke({{30, 20}}, kWhite);
-    SavePictureFile(surface, folder.file("changed.bmp"));
-    const Bytes changed = ReadBytes(folder.file("changed.bmp"));
-    ASSERT_NE(changed, original);
-
-    history.undo(surface);
-    history.undo(surface);
-    history.undo(surface);
-    SavePictureFile(surface, folder.file("undone.bmp"));
-    EXPECT_EQ(ReadBytes(folder.file("undone.bmp")), original);
-
-    history.redo(surface);
-    history.redo(surface);
-    history.redo(surface);
-    SavePictureFile(surface, folder.file("redone.bmp"));
-    EXPECT_EQ(ReadBytes(folder.file("redone.bmp")), changed);
-    history.undo(surface);
-    history.undo(surface);
-    history.undo(surface);
-    SavePictureFile(surface, folder.file("undone again.bmp"));
-    EXPECT_EQ(ReadBytes(folder.file("undone again.bmp")), original);
-}
-
-INSTANTIATE_TEST_SUITE_P(Files, UndoToALoadedFile,
-                         ::testing::Values(FileCase{"EightBit", EightBit}, FileCase{"RunLength", RunLength}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
 // A fill that misses the picture still drops its kept encoding, so it is a step.
 TEST_F(UndoHistoryTest, AStrokeOffThePictureIsAStepWhenItDropsTheKeptEncoding)
 {
@@ -359,13 +262,6 @@ TEST_F(UndoHistoryTest, FillsAllocateOnlyWhenTheyFirstTouchATile)
         surface.fillRect(k % 70, 3, k % 70 + 10, 13);
     EXPECT_EQ(AllocationCount(), before);
     EXPECT_TRUE(history.endStep());
-}
-
-TEST_F(UndoHistoryTest, AWholeStepKeepsThePictureOnceAndNoTiles)
-{
-    Blur();
-    EXPECT_GE(history.bytes(), 300u * 200u * 4u);
-    EXPECT_LT(history.bytes(), 300u * 200u * 4u + 4096u);
 }
 
 // A load inside a stroke's step (never from the window, but possible for the core's
@@ -417,15 +313,6 @@ TEST_P(ChangesThatLeaveNoStep, KeepTheHistoryAsItWas)
     EXPECT_EQ(history.bytes(), bytes);
 }
 
-Picture Icon()
-{
-    Picture icon;
-    icon.kind = PictureKind::Icon;
-    icon.width = icon.height = 32;
-    icon.sourceFile = {0, 0, 1, 0};
-    return icon;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Changes, ChangesThatLeaveNoStep,
     ::testing::Values(
@@ -436,32 +323,10 @@ INSTANTIATE_TEST_SUITE_P(
                        PaintStep(state, s, kWhite, kLeftButton, 10, 10);
                    },
                    std::nullopt},
-        NoStepCase{"NotDrawing",
-                   [](ImageSurface& s, EditorState& state) {
-                       state.drawing = false;
-                       PaintStep(state, s, kWhite, kLeftButton, 10, 10);
-                   },
-                   std::nullopt},
         NoStepCase{"FailedLoad",
                    [](ImageSurface& s, EditorState& state) { LoadBitmap(s, state, "/no/such/folder/gone.bmp"); },
-                   Failure::CannotOpen},
-        NoStepCase{"FailedLoadOfAText", [](ImageSurface& s, EditorState& state) { LoadBitmap(s, state, "x.txt"); },
-                   Failure::UnknownExtension}),
+                   Failure::CannotOpen}),
     [](const auto& info) { return std::string(info.param.name); });
-
-// Failing commands on an icon: they fail before they change anything.
-TEST_F(UndoHistoryTest, CommandsThatFailOnAnIconLeaveNoStep)
-{
-    Load(Icon());
-    ASSERT_EQ(history.size(), 1u);
-    EXPECT_EQ(FailureOf([&] { New(); }), Failure::NotABitmap);
-    EXPECT_EQ(FailureOf([&] { Blur(); }), Failure::NotABitmap);
-    EXPECT_EQ(FailureOf([&] { Stroke({{5, 5}}); }), Failure::NotABitmap);
-    EXPECT_EQ(history.size(), 1u);
-    EXPECT_FALSE(history.recording());
-    history.undo(surface);
-    EXPECT_EQ(now().kind, PictureKind::Bitmap);
-}
 
 TEST_F(UndoHistoryTest, NewOnTheEmptyPictureChangesNothingAndLeavesNoStep)
 {
@@ -582,12 +447,6 @@ TEST(UndoHistoryLimit, AStepLargerThanTheLimitIsKeptAsTheOnlyOne)
     EXPECT_EQ(PixelOf(surface, 50, 50), PixelOf(SurfaceWith(Patterned(100, 100, 8)), 50, 50));
     EXPECT_EQ(PixelOf(surface, 2, 2), kWhite) << "the stroke's step went";
     EXPECT_FALSE(history.canUndo());
-}
-
-TEST(UndoHistoryLimit, TheDefaultLimitIsHalfAGibibyte)
-{
-    EXPECT_EQ(kUndoHistoryLimit, 512u * 1024u * 1024u);
-    EXPECT_EQ(UndoHistory().limit(), kUndoHistoryLimit);
 }
 
 } // namespace

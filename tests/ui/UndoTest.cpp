@@ -19,8 +19,6 @@
 
 namespace {
 
-const QString kProductCaption = QStringLiteral("Relief_Foundry by Quennick (VORTALQUENCH)");
-
 QByteArray BytesOf(const Bytes& bytes)
 {
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
@@ -245,23 +243,6 @@ TEST_F(UndoTest, UndoOfALoadLeavesGridCaptionAndColourAlone)
     redoAction->trigger();
     EXPECT_EQ(picture->size(), QSize(60, 40));
     EXPECT_EQ(form->windowTitle(), "Blurring Complete");
-}
-
-TEST_F(UndoTest, ANewChangeAfterUndoDropsTheRedoSteps)
-{
-    Stroke({QPoint(10, 10)});
-    Stroke({QPoint(100, 100)});
-    CtrlZ();
-    ASSERT_TRUE(redoAction->isEnabled());
-    const QByteArray afterFirst = Saved();
-    Stroke({QPoint(200, 50)});
-    const QByteArray latest = Saved();
-    EXPECT_FALSE(redoAction->isEnabled());
-    EXPECT_EQ(redoAction->text(), "&Redo");
-    CtrlY();
-    EXPECT_EQ(Saved(), latest);
-    CtrlZ();
-    EXPECT_EQ(Saved(), afterFirst);
 }
 
 // The display repaints what an undo put back, as after any change of the picture.
