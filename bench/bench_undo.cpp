@@ -125,31 +125,38 @@ void BenchBlur()
     ImageSurface surface;
     auto reset = [&] { surface.putPicture(original); };
 
-    const Timing plain = Time(9, reset, [&] { BlurImage(state, surface); });
-    Print("BlurImage, grid 300, 4096 x 4096, no history", plain);
-
-    std::vector<double> recorded;
+    // Each run times the blur alone and then the blur recorded, one after the other, so
+    // that both see the same load on a shared machine. The first eight snapshots take
+    // fresh memory; from then on the history is at its limit and each new snapshot
+    // reuses the buffer of the step it drops.
+    std::vector<double> plain, fresh, recycled;
     UndoHistory history;
-    for (int run = 0; run < 16; ++run) {
+    for (int run = 0; run < 20; ++run) {
         reset();
-        const auto start = Clock::now();
+        auto start = Clock::now();
+        BlurImage(state, surface);
+        plain.push_back(MillisecondsSince(start));
+        reset();
+        start = Clock::now();
         history.beginStep(surface, "Blur", StepScope::WholePicture);
         BlurImage(state, surface);
         history.endStep();
-        recorded.push_back(MillisecondsSince(start));
+        (run < 8 ? fresh : recycled).push_back(MillisecondsSince(start));
     }
-    // The first eight snapshots take fresh memory; from then on the history is at its
-    // limit and each new snapshot reuses the buffer of the step it drops.
-    std::vector<double> fresh(recorded.begin(), recorded.begin() + 8);
-    std::vector<double> recycled(recorded.begin() + 9, recorded.end());
-    std::sort(fresh.begin(), fresh.end());
-    std::sort(recycled.begin(), recycled.end());
-    Print("  same, recorded, snapshot in fresh memory", {fresh.front(), fresh[fresh.size() / 2]});
-    Print("  same, recorded, snapshot in a recycled buffer", {recycled.front(), recycled[recycled.size() / 2]});
+    auto summary = [](std::vector<double> times) {
+        std::sort(times.begin(), times.end());
+        return Timing{times.front(), times[times.size() / 2]};
+    };
+    const Timing alone = summary(plain);
+    const Timing inFresh = summary(fresh);
+    const Timing inRecycled = summary(recycled);
+    Print("BlurImage, grid 300, 4096 x 4096, no history", alone);
+    Print("  same, recorded, snapshot in fresh memory", inFresh);
+    Print("  same, recorded, snapshot in a recycled buffer", inRecycled);
     std::printf("  recorded / plain (median): %.2fx fresh, %.2fx recycled (goal: at most 1.3x); "
                 "%zu steps kept, %.1f MiB\n",
-                fresh[fresh.size() / 2] / plain.median, recycled[recycled.size() / 2] / plain.median,
-                history.size(), static_cast<double>(history.bytes()) / (1 << 20));
+                inFresh.median / alone.median, inRecycled.median / alone.median, history.size(),
+                static_cast<double>(history.bytes()) / (1 << 20));
 
     // Undo and redo of the last blur against one copy of the picture's pixels.
     std::vector<std::uint32_t> copy(original.pixels.size(), 1u);
