@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/EditorError.h"
+#include "model/PictureRecorder.h"
 
 void ImageSurface::setDisplaySize(int width, int height)
 {
@@ -27,15 +28,21 @@ void ImageSurface::setBrushColour(ColourValue colour)
 void ImageSurface::fillRect(int left, int top, int right, int bottom)
 {
     requirePixels();
-    if (picture_.encodingKept) {
-        picture_.encodingKept = false;
-        picture_.sourceFile = {};
-    }
     Rect clipped{std::max(left, 0), std::max(top, 0), std::min(right, picture_.width),
                  std::min(bottom, picture_.height)};
-    if (clipped.isEmpty()) {
+    if (clipped.isEmpty())
         clipped = Rect{};
-    } else {
+    if (recorder_)
+        recorder_->beforeFill(picture_, clipped);
+    if (picture_.encodingKept) {
+        picture_.encodingKept = false;
+        std::vector<std::uint8_t> dropped;
+        dropped.swap(picture_.sourceFile);
+        // Handed over rather than freed: undoing this fill brings the encoding back.
+        if (recorder_)
+            recorder_->takeDroppedEncoding(std::move(dropped));
+    }
+    if (!clipped.isEmpty()) {
         const std::uint32_t value = StoredPixel(brush_);
         const auto stride = static_cast<std::size_t>(picture_.width);
         for (int y = clipped.top; y < clipped.bottom; ++y) {
@@ -48,8 +55,15 @@ void ImageSurface::fillRect(int left, int top, int right, int bottom)
 
 void ImageSurface::putPicture(Picture picture)
 {
+    if (recorder_)
+        recorder_->takeReplacedPicture(std::move(picture_));
     picture_ = std::move(picture);
     notifyChange(Rect{0, 0, picture_.width, picture_.height});
+}
+
+void ImageSurface::restore(const std::function<Rect(Picture&)>& exchange)
+{
+    notifyChange(exchange(picture_));
 }
 
 void ImageSurface::keepEncoding(std::vector<std::uint8_t> file, std::uint32_t pixelOffset)

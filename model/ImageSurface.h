@@ -5,6 +5,8 @@
 #include "model/Colour.h"
 #include "model/Picture.h"
 
+class PictureRecorder;
+
 // A half-open rectangle [left, right) x [top, bottom).
 struct Rect {
     int left = 0, top = 0, right = 0, bottom = 0;
@@ -50,16 +52,28 @@ public:
 
     // Fills [left, right) x [top, bottom) clipped to the picture with the brush colour,
     // drops the kept encoding and runs the change notification, also when nothing
-    // changed. Same failures as pixel(), raised before anything changes.
+    // changed. Same failures as pixel(), raised before anything changes; a recorder that
+    // throws stops the fill before anything changes, too.
     void fillRect(int left, int top, int right, int bottom);
 
-    // Replaces the picture as a whole and runs the change notification.
+    // Replaces the picture as a whole and runs the change notification. The outgoing
+    // picture goes to the recorder, if one is set.
     void putPicture(Picture picture);
+
+    // Puts an earlier state of the picture back (undo and redo): `exchange` edits the
+    // picture in place and returns the rectangle it changed; the change notification
+    // follows, with the automatic sizing. The recorder is not told.
+    void restore(const std::function<Rect(Picture&)>& exchange);
 
     // A save that wrote a fresh encoding makes it the kept one: not a change.
     void keepEncoding(std::vector<std::uint8_t> file, std::uint32_t pixelOffset);
 
     void setChangeListener(ChangeListener listener) { listener_ = std::move(listener); }
+
+    // The undo history's hook, told before every fill and replacement (see
+    // PictureRecorder). Not owned; nullptr for none.
+    void setRecorder(PictureRecorder* recorder) { recorder_ = recorder; }
+    PictureRecorder* recorder() const { return recorder_; }
 
 private:
     void requirePixels() const;
@@ -70,4 +84,5 @@ private:
     int displayHeight_ = 0;
     ColourValue brush_ = kBlack;
     ChangeListener listener_;
+    PictureRecorder* recorder_ = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "ui/KeyPreview.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QWidget>
@@ -34,8 +35,32 @@ bool KeyPreview::isFirstReceiver(QObject* watched) const
     return widget == window_;
 }
 
+void KeyPreview::routeAfterPreview(QAction* action)
+{
+    routed_.append(action);
+}
+
+QAction* KeyPreview::routedAction(const QKeyEvent& key) const
+{
+    constexpr Qt::KeyboardModifiers kChord = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    const QKeySequence pressed(QKeyCombination(key.modifiers() & kChord, Qt::Key(key.key())));
+    for (const QPointer<QAction>& action : routed_) {
+        if (action && action->shortcuts().contains(pressed))
+            return action;
+    }
+    return nullptr;
+}
+
 bool KeyPreview::eventFilter(QObject* watched, QEvent* event)
 {
+    // Qt offers every key to the focused control as a shortcut override before its
+    // shortcut stage; taking it there keeps a routed shortcut for the key press.
+    if (event->type() == QEvent::ShortcutOverride) {
+        if (!isFirstReceiver(watched) || !routedAction(*static_cast<QKeyEvent*>(event)))
+            return false;
+        event->accept();
+        return true;
+    }
     if (event->type() != QEvent::KeyPress || !isFirstReceiver(watched))
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
@@ -50,6 +75,10 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     emit keyPressed(VirtualKeyCode(key->key(), held), ShiftStateOf(held, QApplication::mouseButtons()));
+    if (QAction* action = routedAction(*key); action && action->isEnabled()) {
+        action->trigger();
+        return true;
+    }
     // Enter with Shift, Ctrl or Alt is the window handler's alone: a focused push button
     // would otherwise take it as a click.
     return enter;

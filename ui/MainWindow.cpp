@@ -17,6 +17,7 @@
 #include "ui/ImageView.h"
 #include "ui/KeyPreview.h"
 #include "ui/NumberBox.h"
+#include "ui/PictureHistory.h"
 #include "ui/ProgramIcon.h"
 #include "ui/SpeedButton.h"
 #include "ui/UpDown.h"
@@ -110,6 +111,7 @@ void MainWindow::buildMenu()
     exportDxfAction_ = MakeItem(file, QStringLiteral("Export &DXF"), "ExportDXF1");
     file->addSeparator();
     exitAction_ = MakeItem(file, QStringLiteral("E&xit"), "Exit1");
+    buildEditMenu();
 
     QMenu* options = MakeMenu(menuBar(), QStringLiteral("&Options"), "Options1");
     exportBlackAction_ = MakeItem(options, QStringLiteral("Export &Black"), "ExportBlack1");
@@ -214,6 +216,7 @@ void MainWindow::connectHandlers()
     connect(intensityNudge_, &UpDown::clicked, this, Guarded(this, [this](bool up) { nudgeIntensity(up); }));
     connect(keyPreview_, &KeyPreview::keyPressed, this,
             Guarded(this, [this](int key, ShiftState shift) { previewKey(key, shift); }));
+    connectUndoHandlers();
 }
 
 // Closing the main window ends the program at once, as File > Exit does.

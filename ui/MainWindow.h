@@ -1,6 +1,8 @@
 #pragma once
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
+#include <memory>
 
 #include "model/Colour.h"
 #include "model/EditorState.h"
@@ -15,12 +17,13 @@ class ColourStrip;
 class HelpWindow;
 class ImageView;
 class KeyPreview;
+class PictureHistory;
 class SpeedButton;
 class UpDown;
 
 // The main window: the picture in the top-left corner, the strip of controls along the
-// bottom, and the File, Options and Help menus. Every widget and menu item keeps the
-// name the program has always given it as its Qt object name, so tests and searches
+// bottom, and the File, Edit, Options and Help menus. Every widget and menu item keeps
+// the name the program has always given it as its Qt object name, so tests and searches
 // find it by that name:
 //
 //   member              object name     member               object name
@@ -32,8 +35,10 @@ class UpDown;
 //   blurTool_           SpeedButton3    exportBlackAction_   ExportBlack1
 //   nibSizeLabel_       Label2          exportWhiteAction_   ExportWhite1
 //   gridSizeBox_        EGridSize       quickHelpAction_     QuickHelp1
-//   gridSizeUpDown_     UpDown1         (menus)              File1, Options1, Help1
-//   colourButton_       Button1         (first separator)    N1
+//   gridSizeUpDown_     UpDown1         undoAction_          Undo1
+//   colourButton_       Button1         redoAction_          Redo1
+//                                       (menus)              File1, Edit1, Options1, Help1
+//                                       (first separator)    N1
 //   nibSizeBox_         ENibSize
 //   nibSizeUpDown_      UNibSize
 //   intensityNudge_     UpDown2
@@ -90,6 +95,21 @@ private:
     void loadPicture();
     void savePicture();
 
+    // Undo and redo (ui/MainWindowUndo.cpp)
+    void buildEditMenu();
+    void connectUndoHandlers();
+    // Makes a change of the whole picture one undo step named `name` (the menu reads
+    // "Undo <name>"): runs `change`, keeping the whole picture as it was before its first
+    // change (a picture that `change` replaces is kept as it is, without a copy), and
+    // keeps the step only when `change` returns normally and has changed the picture.
+    // When `change` throws, what it did to the picture is put back, no step is kept, and
+    // the exception goes on to the caller (the error display). A stroke still going on
+    // is cut there: its moves before and after are steps of their own.
+    void runPictureStep(const QString& name, const std::function<void()>& change);
+    void undoStep();
+    void redoStep();
+    bool historyInUse() const;  // a stroke in progress, a modal window up
+
     EditorState state_;
     QPointer<HelpWindow> helpWindow_;
 
@@ -101,6 +121,10 @@ private:
     QAction* exportBlackAction_ = nullptr;
     QAction* exportWhiteAction_ = nullptr;
     QAction* quickHelpAction_ = nullptr;
+    QAction* undoAction_ = nullptr;
+    QAction* redoAction_ = nullptr;
+    // A member, not a child: it goes before the controls and the surface it records on.
+    std::unique_ptr<PictureHistory> history_;
 
     // Controls, in stacking order
     ImageView* picture_ = nullptr;          // owns the picture's surface

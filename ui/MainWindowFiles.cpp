@@ -9,7 +9,7 @@
 
 void MainWindow::newPicture()
 {
-    NewBitmap(picture_->surface());
+    runPictureStep(QStringLiteral("New BMP"), [this] { NewBitmap(picture_->surface()); });
 }
 
 void MainWindow::loadPicture()
@@ -17,7 +17,9 @@ void MainWindow::loadPicture()
     if (const std::optional<QString> name = CurrentDialogs().openFileName(this, openDialog_)) {
         // The dialog offers the chosen name next time, also when this load fails.
         openDialog_.fileName = *name;
-        LoadBitmap(picture_->surface(), state_, QFile::encodeName(*name).toStdString());
+        runPictureStep(QStringLiteral("Load BMP"), [this, &name] {
+            LoadBitmap(picture_->surface(), state_, QFile::encodeName(*name).toStdString());
+        });
     }
     // Also after a cancel: the grid goes back to 50 while the grid-size box keeps its text.
     resetGrid();

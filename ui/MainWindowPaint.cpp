@@ -8,6 +8,7 @@
 #include "paint/BrushStep.h"
 #include "paint/DrawingColour.h"
 #include "ui/ImageView.h"
+#include "ui/PictureHistory.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ void MainWindow::chooseBlurBrush()
 void MainWindow::blurWholePicture()
 {
     setStatusCaption(QStringLiteral("Blurring... Please Wait"));
-    BlurImage(state_, picture_->surface());
+    runPictureStep(QStringLiteral("Blur"), [this] { BlurImage(state_, picture_->surface()); });
     // Not reached when the pass fails: the waiting caption stays, telling the user so.
     setStatusCaption(QStringLiteral("Blurring Complete"));
 }
@@ -49,14 +50,19 @@ void MainWindow::nibSizeChanged()
 }
 
 // Any button pressed on the picture starts drawing; any release delivered to it ends it.
+// The stroke is one undo step; a second button pressed during it goes on with it.
 void MainWindow::beginStroke()
 {
+    if (!state_.drawing)
+        history_->endStroke();
     state_.drawing = true;
+    history_->beginStroke(picture_->surface());
 }
 
 void MainWindow::endStroke()
 {
     state_.drawing = false;
+    history_->endStroke();
 }
 
 // The image view repaints just the rectangle the surface reports as changed.

@@ -28,6 +28,7 @@ const TextRow kTexts[] = {
     {Failure::TooManyOpenFiles, "", "Too many open files"},
     {Failure::Io, "28", "I/O error 28"},
     {Failure::InvalidFloatingPoint, "", "Invalid floating point operation"},
+    {Failure::OutOfMemory, "", "Out of memory"},
 };
 
 TEST(FailureText, EveryFailureReadsAsTheUserSeesIt)

@@ -9,15 +9,26 @@
 namespace {
 std::atomic<long> gAllocations{0};
 std::atomic<std::size_t> gLargest{0};
+std::atomic<long> gFailing{0};
+std::atomic<std::size_t> gFailingFrom{0};
 }  // namespace
 
 long AllocationCount() { return gAllocations.load(); }
 std::size_t LargestAllocation() { return gLargest.load(); }
 void ResetLargestAllocation() { gLargest = 0; }
+void FailAllocations(long count, std::size_t atLeast)
+{
+    gFailingFrom = atLeast;
+    gFailing = count;
+}
 
 void* operator new(std::size_t size)
 {
     ++gAllocations;
+    if (size >= gFailingFrom.load() && gFailing.load() > 0) {
+        --gFailing;
+        throw std::bad_alloc();
+    }
     std::size_t largest = gLargest.load();
     while (size > largest && !gLargest.compare_exchange_weak(largest, size)) {
     }

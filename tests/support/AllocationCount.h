@@ -11,3 +11,7 @@ long AllocationCount();
 // The largest single allocation since the last call of ResetLargestAllocation.
 std::size_t LargestAllocation();
 void ResetLargestAllocation();
+
+// The next `count` allocations of at least `atLeast` bytes fail with std::bad_alloc, as
+// when memory runs out for large buffers; FailAllocations(0) stops it.
+void FailAllocations(long count, std::size_t atLeast = 0);
