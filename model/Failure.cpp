@@ -6,7 +6,7 @@
 namespace {
 
 // The one table of the texts; "{}" marks where the detail goes.
-constexpr std::array<std::pair<Failure, std::string_view>, 15> kTexts{{
+constexpr std::array<std::pair<Failure, std::string_view>, 16> kTexts{{
     {Failure::StreamRead, "Stream read error"},
     {Failure::StreamWrite, "Stream write error"},
     {Failure::BitmapNotValid, "Bitmap image is not valid"},
@@ -22,6 +22,7 @@ constexpr std::array<std::pair<Failure, std::string_view>, 15> kTexts{{
     {Failure::TooManyOpenFiles, "Too many open files"},
     {Failure::Io, "I/O error {}"},
     {Failure::InvalidFloatingPoint, "Invalid floating point operation"},
+    {Failure::CannotImport, "Cannot import {}"},
 }};
 
 std::string_view TemplateOf(Failure failure)

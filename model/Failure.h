@@ -20,6 +20,7 @@ enum class Failure {
     TooManyOpenFiles,     // "Too many open files"
     Io,                   // "I/O error <number>"
     InvalidFloatingPoint, // "Invalid floating point operation"
+    CannotImport,         // "Cannot import <name>: <the picture reader's reason>"
 };
 
 // The user's text for a failure; detail fills the place the text leaves for a file

@@ -28,6 +28,8 @@ const TextRow kTexts[] = {
     {Failure::TooManyOpenFiles, "", "Too many open files"},
     {Failure::Io, "28", "I/O error 28"},
     {Failure::InvalidFloatingPoint, "", "Invalid floating point operation"},
+    {Failure::CannotImport, "/maps/hill.png: Unable to read image data",
+     "Cannot import /maps/hill.png: Unable to read image data"},
 };
 
 TEST(FailureText, EveryFailureReadsAsTheUserSeesIt)
