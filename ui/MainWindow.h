@@ -15,8 +15,10 @@ class ColourStrip;
 class HelpWindow;
 class ImageView;
 class KeyPreview;
+class PictureDrop;
 class SpeedButton;
 class UpDown;
+struct Picture;
 
 // The main window: the picture in the top-left corner, the strip of controls along the
 // bottom, and the File, Options and Help menus. Every widget and menu item keeps the
@@ -34,7 +36,7 @@ class UpDown;
 //   gridSizeBox_        EGridSize       quickHelpAction_     QuickHelp1
 //   gridSizeUpDown_     UpDown1         (menus)              File1, Options1, Help1
 //   colourButton_       Button1         (first separator)    N1
-//   nibSizeBox_         ENibSize
+//   nibSizeBox_         ENibSize        importAction_        ImportPicture1
 //   nibSizeUpDown_      UNibSize
 //   intensityNudge_     UpDown2
 class MainWindow : public QMainWindow {
@@ -90,12 +92,18 @@ private:
     void loadPicture();
     void savePicture();
 
+    // Import Picture and dropped picture files (ui/MainWindowImport.cpp)
+    void importPicture();
+    void dropPicture(const QString& fileName);
+    void replacePicture(Picture picture);  // the whole change: picture, heights, grid
+
     EditorState state_;
     QPointer<HelpWindow> helpWindow_;
 
     QAction* newAction_ = nullptr;
     QAction* loadAction_ = nullptr;
     QAction* saveAction_ = nullptr;
+    QAction* importAction_ = nullptr;
     QAction* exportDxfAction_ = nullptr;
     QAction* exitAction_ = nullptr;
     QAction* exportBlackAction_ = nullptr;
@@ -117,9 +125,11 @@ private:
     UpDown* nibSizeUpDown_ = nullptr;
     UpDown* intensityNudge_ = nullptr;
     KeyPreview* keyPreview_ = nullptr;
+    PictureDrop* pictureDrop_ = nullptr;
 
     // What the dialogs keep between their runs
     FileDialogSettings saveDialog_;
     FileDialogSettings openDialog_;
+    FileDialogSettings importDialog_;
     ColourValue colourDialogColour_ = kBlack;  // the colour dialog's own colour
 };
