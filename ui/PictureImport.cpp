@@ -56,6 +56,15 @@ void OpenRegularFile(QFile& file, const QString& fileName)
     }
 }
 
+// Bits a pixel of the format a reader announces from the header, or 0 when it names
+// none; a damaged header can make a reader announce a value outside the list.
+int DepthOf(QImage::Format format)
+{
+    if (format <= QImage::Format_Invalid || format >= QImage::NImageFormats)
+        return 0;
+    return QImage::toPixelFormat(format).bitsPerPixel();
+}
+
 // Qt refuses to allocate pictures past a process-wide limit (128 MB by default in Qt 6.4),
 // which a 16-bit 8192 x 8192 picture exceeds. Raised for one read, and only as far as a
 // picture within the size limits needs; put back afterwards.
@@ -64,7 +73,8 @@ public:
     AllocationLimitFor(QSize size, QImage::Format format) : previous_(QImageReader::allocationLimit())
     {
         // Formats a reader announces only when it decodes may be as deep as 64 bits.
-        const int depth = format == QImage::Format_Invalid ? 64 : std::max<int>(32, QImage::toPixelFormat(format).bitsPerPixel());
+        const int announced = DepthOf(format);
+        const int depth = announced == 0 ? 64 : std::max(32, announced);
         const std::int64_t bytes = std::int64_t{size.width()} * size.height() * depth / 8;
         const auto megabytes = static_cast<int>((bytes + (1 << 20) - 1) >> 20);
         if (previous_ != 0 && megabytes > previous_)
@@ -222,9 +232,7 @@ struct InPlace {
 
 InPlace InPlaceLayout(std::vector<std::uint32_t>& pixels, QSize size, QImage::Format format)
 {
-    if (format == QImage::Format_Invalid)
-        return {};
-    const int depth = QImage::toPixelFormat(format).bitsPerPixel();
+    const int depth = DepthOf(format);
     if (depth <= 0 || depth > 32)
         return {};
     const qsizetype stride = (qsizetype{size.width()} * depth + 31) / 32 * 4;

@@ -10,6 +10,8 @@
 #include <QImageReader>
 #include <QImageWriter>
 
+#include <cstdlib>
+#include <cstring>
 #include <set>
 #include <sys/stat.h>
 
@@ -427,6 +429,37 @@ TEST_F(PictureImportTest, TruncatedJpegIsRefused)
     const std::string message = MessageOf(path);
     EXPECT_EQ(message.rfind("Cannot import " + path.toStdString() + ": ", 0), 0u) << message;
     EXPECT_NE(message.find("premature end"), std::string::npos) << message;
+}
+
+// Leaves a few megabytes of freed memory filled with 0xA5, which the next allocations
+// get back as they are: all taken before any is freed, so that they lie side by side.
+void DirtyFreedMemory()
+{
+    std::vector<void*> blocks;
+    for (std::size_t size = 16; size <= 4096; size += 16)
+        for (int copy = 0; copy < 4; ++copy) {
+            blocks.push_back(std::malloc(size));
+            std::memset(blocks.back(), 0xA5, size);
+        }
+    for (void* block : blocks)
+        std::free(block);
+}
+
+// A JPEG whose first segment claims to run past the file: Qt's JPEG reader then names a
+// picture format from memory it never set, which must not be trusted.
+TEST_F(PictureImportTest, JpegWithABrokenHeaderIsRefused)
+{
+    QImage colour(23, 17, QImage::Format_RGB32);
+    colour.fill(qRgb(90, 60, 30));
+    const QString whole = Write(colour, QStringLiteral("whole.jpg"));
+    Bytes bytes = ReadBytes(whole.toStdString());
+    ASSERT_EQ(bytes[4], 0x00);  // the high byte of the APP0 segment's length
+    bytes[4] = 0x7B;
+    const QString path = WriteBytes(QStringLiteral("broken.jpg"), bytes);
+    for (int i = 0; i < 3; ++i) {
+        DirtyFreedMemory();
+        EXPECT_EQ(FailureOf([&] { Import(path); }), Failure::CannotImport);
+    }
 }
 
 // A pipe is never waited on.
