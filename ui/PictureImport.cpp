@@ -283,6 +283,14 @@ Picture ImportBmp(QFile& file, const QString& fileName)
     return picture;
 }
 
+// Qt's GIF reader shows a file that ends early with the rest of the picture blank. Every
+// GIF file ends with its trailer byte, so one without it was cut short.
+bool EndsWithGifTrailer(QFile& file)
+{
+    char last = 0;
+    return file.size() > 0 && file.seek(file.size() - 1) && file.getChar(&last) && last == 0x3B;
+}
+
 // Reads the picture with the reader Qt chose for the file.
 Picture Decode(QImageReader& reader, QFile& file, const QString& fileName)
 {
@@ -310,6 +318,8 @@ Picture Decode(QImageReader& reader, QFile& file, const QString& fileName)
         if (!watch.warning().isEmpty())
             throw CannotImport(fileName, watch.warning());
     }
+    if (reader.format() == "gif" && !EndsWithGifTrailer(file))
+        throw CannotImport(fileName, QStringLiteral("Premature end of GIF file"));
     RequireWithinLimits(image.width(), image.height());
 
     picture.width = image.width();

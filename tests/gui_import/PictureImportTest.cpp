@@ -149,6 +149,21 @@ TEST_F(PictureImportTest, PalettedPngGivesItsTableColours)
             ASSERT_EQ(At(picture, x, y), expected[(x + y) % 3]) << x << ", " << y;
 }
 
+// One bit a pixel: rows of 37 pixels are 8 bytes, which Qt converts row by row.
+TEST_F(PictureImportTest, OneBitPngGivesItsTwoColours)
+{
+    QImage mono(37, 3, QImage::Format_Mono);
+    mono.setColorTable({qRgb(200, 0, 0), qRgb(0, 0, 150)});
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 37; ++x)
+            mono.setPixel(x, y, static_cast<uint>((x * y) % 3 == 1));
+    const Picture picture = Import(Write(mono, QStringLiteral("mono.png")));
+    ExpectFreshBitmap(picture, 37, 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 37; ++x)
+            ASSERT_EQ(At(picture, x, y), (x * y) % 3 == 1 ? Stored(0, 0, 150) : Stored(200, 0, 0)) << x << ", " << y;
+}
+
 TEST_F(PictureImportTest, AlphaIsIgnoredAndNeverPremultiplied)
 {
     QImage clear(3, 1, QImage::Format_ARGB32);
@@ -459,6 +474,26 @@ TEST_F(PictureImportTest, JpegWithABrokenHeaderIsRefused)
     for (int i = 0; i < 3; ++i) {
         DirtyFreedMemory();
         EXPECT_EQ(FailureOf([&] { Import(path); }), Failure::CannotImport);
+    }
+}
+
+// Qt writes no GIF, so this one is put together byte by byte: 2 x 1 pixels, a two-colour
+// table (black, white), the indices 1, 0 as LZW codes 4 (clear), 1, 0, 5 (end), and the
+// trailer. Qt's reader shows a GIF cut short as if it were whole; it is refused.
+TEST_F(PictureImportTest, GifIsReadAndACutOneRefused)
+{
+    const Bytes gif = {'G', 'I', 'F', '8', '9', 'a', 2, 0, 1, 0, 0x80, 0, 0,  // screen, 2-colour table
+                       0, 0, 0, 0xFF, 0xFF, 0xFF,                              // black, white
+                       0x2C, 0, 0, 0, 0, 2, 0, 1, 0, 0,                        // the picture: 2 x 1
+                       2, 2, 0x0C, 0x0A, 0,                                    // its LZW codes
+                       0x3B};
+    const Picture picture = Import(WriteBytes(QStringLiteral("two.gif"), gif));
+    ExpectFreshBitmap(picture, 2, 1);
+    EXPECT_EQ(At(picture, 0, 0), Stored(255, 255, 255));
+    EXPECT_EQ(At(picture, 1, 0), Stored(0, 0, 0));
+    for (std::size_t length : {gif.size() - 1, gif.size() - 3}) {
+        const QString cut = WriteBytes(QStringLiteral("cut.gif"), Prefix(gif, length));
+        EXPECT_EQ(MessageOf(cut), "Cannot import " + cut.toStdString() + ": Premature end of GIF file") << length;
     }
 }
 
