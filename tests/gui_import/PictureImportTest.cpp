@@ -4,7 +4,6 @@
 // JPEG, WebP and TGA; the size limits from the header; hostile files.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>

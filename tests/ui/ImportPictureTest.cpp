@@ -9,7 +9,6 @@
 
 #include "MainWindowFixture.h"
 #include "files/BmpWriter.h"
-#include "files/ChannelSum.h"
 #include "tests/support/PictureBuilder.h"
 #include "tests/support/TempFolder.h"
 #include "ui/ErrorDisplay.h"
