@@ -386,14 +386,14 @@ TEST_F(PictureImportTest, ABmpPastTheLimitsIsTooLarge)
 
 TEST_F(PictureImportTest, BmpGivesLoadBmpsPixelsWithoutItsEncoding)
 {
-    BmpSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.bitsPerPixel = 8;
-    spec.coloursUsed = 2;
-    spec.table = {0x102030, 0xC86432};
-    spec.pixels = IndexRows({0, 1, 0, 1, 1, 0}, 3, 2, 8);
-    const Bytes bmp = BuildBmp(spec);
+    BmpSpec paletted;
+    paletted.width = 3;
+    paletted.height = 2;
+    paletted.bitsPerPixel = 8;
+    paletted.coloursUsed = 2;
+    paletted.table = {0x102030, 0xC86432};
+    paletted.pixels = IndexRows({0, 1, 0, 1, 1, 0}, 3, 2, 8);
+    const Bytes bmp = BuildBmp(paletted);
     const Picture picture = Import(WriteBytes(QStringLiteral("paletted.bmp"), bmp));
     ExpectFreshBitmap(picture, 3, 2);
     const std::uint32_t a = Stored(0x10, 0x20, 0x30), b = Stored(0xC8, 0x64, 0x32);
