@@ -48,6 +48,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The library dependencies come from the binary itself, so they follow whatever Qt and
 # C library it was linked against.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt loads its TIFF, TGA and WebP readers as plugins, which no library dependency names:
+# Import Picture needs them. CPack adds the computed dependencies after this one.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-image-formats-plugins)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};desktop;/")
 include(CPack)

@@ -1,12 +1,11 @@
 #include "model/Failure.h"
 
-#include <array>
 #include <utility>
 
 namespace {
 
 // The one table of the texts; "{}" marks where the detail goes.
-constexpr std::array<std::pair<Failure, std::string_view>, 16> kTexts{{
+constexpr std::pair<Failure, std::string_view> kTexts[] = {
     {Failure::StreamRead, "Stream read error"},
     {Failure::StreamWrite, "Stream write error"},
     {Failure::BitmapNotValid, "Bitmap image is not valid"},
@@ -23,7 +22,8 @@ constexpr std::array<std::pair<Failure, std::string_view>, 16> kTexts{{
     {Failure::Io, "I/O error {}"},
     {Failure::InvalidFloatingPoint, "Invalid floating point operation"},
     {Failure::OutOfMemory, "Out of memory"},
-}};
+    {Failure::CannotImport, "Cannot import {}"},
+};
 
 std::string_view TemplateOf(Failure failure)
 {

@@ -21,6 +21,7 @@ enum class Failure {
     Io,                   // "I/O error <number>"
     InvalidFloatingPoint, // "Invalid floating point operation"
     OutOfMemory,          // "Out of memory"
+    CannotImport,         // "Cannot import <name>: <the picture reader's reason>"
 };
 
 // The user's text for a failure; detail fills the place the text leaves for a file

@@ -39,9 +39,9 @@ int RunModal(QDialog& dialog)
 
 // Qt shows only the part before the last parenthesised pattern when details are
 // hidden, so the label keeps its own "(*.DXF)" and the pattern goes after it.
-QString NameFilter(const FileDialogSettings& settings)
+QString NameFilter(const QString& label, const QString& pattern)
 {
-    return settings.filterLabel + QStringLiteral(" (") + settings.filterPattern + QLatin1Char(')');
+    return label + QStringLiteral(" (") + pattern + QLatin1Char(')');
 }
 
 // "*.DXF" is stored as the default extension; the dialog wants the bare suffix.
@@ -65,8 +65,12 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogSettings& 
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // The open dialog makes no existence check: the load reports a missing file itself.
     dialog.setFileMode(QFileDialog::AnyFile);
-    if (!settings.filterLabel.isEmpty() || !settings.filterPattern.isEmpty())
-        dialog.setNameFilter(NameFilter(settings));
+    if (!settings.filterLabel.isEmpty() || !settings.filterPattern.isEmpty()) {
+        QStringList filters{NameFilter(settings.filterLabel, settings.filterPattern)};
+        for (const FileFilter& more : settings.moreFilters)
+            filters << NameFilter(more.label, more.pattern);
+        dialog.setNameFilters(filters);
+    }
     dialog.setDefaultSuffix(Suffix(settings.defaultExtension));
     if (!settings.fileName.isEmpty())
         dialog.selectFile(settings.fileName);

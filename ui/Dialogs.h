@@ -1,11 +1,18 @@
 #pragma once
 #include <optional>
 
+#include <QList>
 #include <QString>
 
 #include "model/Colour.h"
 
 class QWidget;
+
+// One entry of a file dialog's filter list: the text shown and the patterns it lists.
+struct FileFilter {
+    QString label;    // e.g. "All files (*)"
+    QString pattern;  // e.g. "*"
+};
 
 // The settings of a file dialog as the window stores them. Title empty means the
 // platform's default title.
@@ -16,6 +23,7 @@ struct FileDialogSettings {
     QString defaultExtension;
     QString fileName;
     bool overwritePrompt = false;
+    QList<FileFilter> moreFilters = {};  // entries after the first, in order; mostly none
 };
 
 // Every modal dialog the windows open goes through here, so tests can answer them.

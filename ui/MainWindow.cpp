@@ -18,6 +18,7 @@
 #include "ui/KeyPreview.h"
 #include "ui/NumberBox.h"
 #include "ui/PictureHistory.h"
+#include "ui/PictureDrop.h"
 #include "ui/ProgramIcon.h"
 #include "ui/SpeedButton.h"
 #include "ui/UpDown.h"
@@ -106,6 +107,7 @@ void MainWindow::buildMenu()
     QMenu* file = MakeMenu(menuBar(), QStringLiteral("&File"), "File1");
     newAction_ = MakeItem(file, QStringLiteral("&New BMP"), "NewBMP1");
     loadAction_ = MakeItem(file, QStringLiteral("&Load BMP"), "LoadBMP1");
+    importAction_ = MakeItem(file, QStringLiteral("&Import Picture..."), "ImportPicture1");
     saveAction_ = MakeItem(file, QStringLiteral("&Save BMP"), "SaveBMP1");
     file->addSeparator()->setObjectName(QStringLiteral("N1"));
     exportDxfAction_ = MakeItem(file, QStringLiteral("Export &DXF"), "ExportDXF1");
@@ -189,6 +191,7 @@ void MainWindow::connectHandlers()
     onTriggered(newAction_, &MainWindow::newPicture);
     onTriggered(loadAction_, &MainWindow::loadPicture);
     onTriggered(saveAction_, &MainWindow::savePicture);
+    onTriggered(importAction_, &MainWindow::importPicture);
     onTriggered(exportDxfAction_, &MainWindow::exportDxf);
     onTriggered(exitAction_, &MainWindow::exitProgram);
     onTriggered(quickHelpAction_, &MainWindow::showQuickHelp);
@@ -217,6 +220,8 @@ void MainWindow::connectHandlers()
     connect(keyPreview_, &KeyPreview::keyPressed, this,
             Guarded(this, [this](int key, ShiftState shift) { previewKey(key, shift); }));
     connectUndoHandlers();
+    pictureDrop_ = new PictureDrop(this);
+    connect(pictureDrop_, &PictureDrop::fileDropped, this, Guarded(this, [this](const QString& f) { dropPicture(f); }));
 }
 
 // Closing the main window ends the program at once, as File > Exit does.

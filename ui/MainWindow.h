@@ -18,8 +18,10 @@ class HelpWindow;
 class ImageView;
 class KeyPreview;
 class PictureHistory;
+class PictureDrop;
 class SpeedButton;
 class UpDown;
+struct Picture;
 
 // The main window: the picture in the top-left corner, the strip of controls along the
 // bottom, and the File, Edit, Options and Help menus. Every widget and menu item keeps
@@ -35,11 +37,11 @@ class UpDown;
 //   blurTool_           SpeedButton3    exportBlackAction_   ExportBlack1
 //   nibSizeLabel_       Label2          exportWhiteAction_   ExportWhite1
 //   gridSizeBox_        EGridSize       quickHelpAction_     QuickHelp1
-//   gridSizeUpDown_     UpDown1         undoAction_          Undo1
-//   colourButton_       Button1         redoAction_          Redo1
+//   gridSizeUpDown_     UpDown1         importAction_        ImportPicture1
+//   colourButton_       Button1         undoAction_          Undo1
+//   nibSizeBox_         ENibSize        redoAction_          Redo1
 //                                       (menus)              File1, Edit1, Options1, Help1
 //                                       (first separator)    N1
-//   nibSizeBox_         ENibSize
 //   nibSizeUpDown_      UNibSize
 //   intensityNudge_     UpDown2
 class MainWindow : public QMainWindow {
@@ -109,6 +111,10 @@ private:
     void undoStep();
     void redoStep();
     bool historyInUse() const;  // a stroke in progress, a modal window up
+    // Import Picture and dropped picture files (ui/MainWindowImport.cpp)
+    void importPicture();
+    void dropPicture(const QString& fileName);
+    void replacePicture(Picture picture);  // the whole change: picture, heights, grid
 
     EditorState state_;
     QPointer<HelpWindow> helpWindow_;
@@ -116,6 +122,7 @@ private:
     QAction* newAction_ = nullptr;
     QAction* loadAction_ = nullptr;
     QAction* saveAction_ = nullptr;
+    QAction* importAction_ = nullptr;
     QAction* exportDxfAction_ = nullptr;
     QAction* exitAction_ = nullptr;
     QAction* exportBlackAction_ = nullptr;
@@ -141,9 +148,11 @@ private:
     UpDown* nibSizeUpDown_ = nullptr;
     UpDown* intensityNudge_ = nullptr;
     KeyPreview* keyPreview_ = nullptr;
+    PictureDrop* pictureDrop_ = nullptr;
 
     // What the dialogs keep between their runs
     FileDialogSettings saveDialog_;
     FileDialogSettings openDialog_;
+    FileDialogSettings importDialog_;
     ColourValue colourDialogColour_ = kBlack;  // the colour dialog's own colour
 };

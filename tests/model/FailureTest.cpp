@@ -29,6 +29,8 @@ const TextRow kTexts[] = {
     {Failure::Io, "28", "I/O error 28"},
     {Failure::InvalidFloatingPoint, "", "Invalid floating point operation"},
     {Failure::OutOfMemory, "", "Out of memory"},
+    {Failure::CannotImport, "/maps/hill.png: Unable to read image data",
+     "Cannot import /maps/hill.png: Unable to read image data"},
 };
 
 TEST(FailureText, EveryFailureReadsAsTheUserSeesIt)

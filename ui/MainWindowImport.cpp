@@ -1,0 +1,50 @@
+// The main window's Import Picture command and its dropped picture files. Failures
+// leave them as exceptions before anything has changed; the connection's guard shows them.
+#include <QFile>
+
+#include "files/PictureFile.h"
+#include "ui/ImageView.h"
+#include "ui/MainWindow.h"
+#include "ui/PictureImport.h"
+
+namespace {
+
+// The kinds Load BMP reads go through Load BMP's reader, so a dropped BMP keeps its
+// encoding, and an icon or metafile stays one, exactly as after Load BMP.
+bool IsLoadBmpKind(const std::string& fileName)
+{
+    const std::string extension = PictureExtension(fileName);
+    return extension == "bmp" || extension == "ico" || extension == "emf" || extension == "wmf";
+}
+
+}  // namespace
+
+void MainWindow::importPicture()
+{
+    // The same settings every run; only the chosen name is kept.
+    importDialog_.title = QStringLiteral("Import Picture");
+    importDialog_.filterLabel = QStringLiteral("Pictures (*.png *.jpg *.jpeg *.tif *.tiff *.tga *.bmp *.gif *.webp)");
+    importDialog_.filterPattern = QStringLiteral("*.png *.jpg *.jpeg *.tif *.tiff *.tga *.bmp *.gif *.webp");
+    importDialog_.moreFilters = {{QStringLiteral("All files (*)"), QStringLiteral("*")}};
+    if (const std::optional<QString> name = CurrentDialogs().openFileName(this, importDialog_)) {
+        // Offered again next time, also when this import fails.
+        importDialog_.fileName = *name;
+        replacePicture(ImportPicture(*name));
+    }
+}
+
+void MainWindow::dropPicture(const QString& fileName)
+{
+    const std::string name = QFile::encodeName(fileName).toStdString();
+    replacePicture(IsLoadBmpKind(name) ? LoadPictureFile(name) : ImportPicture(fileName));
+}
+
+// As after Load BMP: the display takes the picture's size, the heights are cleared and
+// the grid goes back to 50 with the product caption. The picture's part is one undo step.
+void MainWindow::replacePicture(Picture picture)
+{
+    runPictureStep(QStringLiteral("Import Picture"),
+                   [this, &picture] { picture_->surface().putPicture(std::move(picture)); });
+    state_.heights.clear();
+    resetGrid();
+}
