@@ -34,8 +34,8 @@ class UpDown;
 //   gridSizeBox_        EGridSize       quickHelpAction_     QuickHelp1
 //   gridSizeUpDown_     UpDown1         (menus)              File1, Options1, Help1
 //   colourButton_       Button1         (first separator)    N1
-//   nibSizeBox_         ENibSize
-//   nibSizeUpDown_      UNibSize
+//   nibSizeBox_         ENibSize        exportStlAction_     ExportSTL1
+//   nibSizeUpDown_      UNibSize        exportObjAction_     ExportOBJ1
 //   intensityNudge_     UpDown2
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -90,6 +90,10 @@ private:
     void loadPicture();
     void savePicture();
 
+    // Mesh exports beside the DXF (ui/MainWindowMeshes.cpp)
+    void exportStl();
+    void exportObj();
+
     EditorState state_;
     QPointer<HelpWindow> helpWindow_;
 
@@ -97,6 +101,8 @@ private:
     QAction* loadAction_ = nullptr;
     QAction* saveAction_ = nullptr;
     QAction* exportDxfAction_ = nullptr;
+    QAction* exportStlAction_ = nullptr;
+    QAction* exportObjAction_ = nullptr;
     QAction* exitAction_ = nullptr;
     QAction* exportBlackAction_ = nullptr;
     QAction* exportWhiteAction_ = nullptr;
