@@ -36,54 +36,92 @@ std::string_view Trimmed(std::string_view text)
     return text;
 }
 
+// A whole number as text in a slot of fixed size, so that it is formatted once and
+// copied with one fixed-size move.
+struct NumberText {
+    std::array<char, 15> chars;
+    unsigned char size;
+
+    explicit NumberText(long long value = 0)
+    {
+        size = static_cast<unsigned char>(std::to_chars(chars.data(), chars.data() + chars.size(), value).ptr -
+                                          chars.data());
+    }
+    std::string_view view() const { return {chars.data(), size}; }
+};
+
 // Heights as text. Sampled heights are channel sums / 75, so the DXF's table of their
 // lines covers every height a real export meets, and taking the digits from it keeps
 // the two files' numbers the same; anything else is formatted as the DXF formats it.
 class HeightTexts {
 public:
+    struct Text {
+        std::array<char, 8> chars;
+        std::size_t size;
+    };
+
     HeightTexts()
     {
         for (int sum = 0; sum < DxfNumberTable::kSums; ++sum) {
             const std::string_view text = Trimmed(DxfNumbers().sumLine(sum));
             Text& entry = bySum_[static_cast<std::size_t>(sum)];
+            entry.chars.fill(' ');
             std::memcpy(entry.chars.data(), text.data(), text.size());
             entry.size = text.size();
         }
     }
 
-    std::string_view of(double height, std::string& scratch) const
+    // The prepared text of a sampled height, or nullptr for any other.
+    const Text* find(double height) const
     {
         // NaN fails both comparisons; within the range the nearest sum is the only candidate.
         if (height >= 0.0 && height <= 10.2) {
             const auto sum = static_cast<int>(height * 75 + 0.5);
-            if (DxfNumbers().sumHeight(sum) == height) {
-                const Text& entry = bySum_[static_cast<std::size_t>(sum)];
-                return {entry.chars.data(), entry.size};
-            }
+            if (DxfNumbers().sumHeight(sum) == height)
+                return &bySum_[static_cast<std::size_t>(sum)];
         }
+        return nullptr;
+    }
+
+    static std::string_view formatted(double height, std::string& scratch)
+    {
         scratch = FormatFixed(height, 4, 0);
         return Trimmed(scratch);
     }
 
 private:
-    struct Text {
-        std::array<char, 8> chars;
-        std::size_t size;
-    };
     std::array<Text, DxfNumberTable::kSums> bySum_;
 };
 
 // Composes the text in one block of memory and hands it to the file writer when it is
-// full, so that a line costs a copy and no call.
+// full, so that a line costs a few copies and no call.
 class TextBlock {
 public:
+    static constexpr std::size_t kLongestLine = 128;  // a line of prepared texts; others check for themselves
+
     explicit TextBlock(SafeFileWriter& out) : out_(out), text_(std::make_unique_for_overwrite<char[]>(kCapacity)) {}
 
+    // Room for a line of at most kLongestLine bytes.
+    void startLine()
+    {
+        if (kLongestLine > kCapacity - used_)
+            flush();
+    }
+    void put(char c) { text_[used_++] = c; }
+    // A prepared text: its whole slot is moved in one go, and the block advances by the
+    // text's own size. Only within a line begun with startLine().
+    template <std::size_t N>
+    void put(const std::array<char, N>& slot, std::size_t size)
+    {
+        std::memcpy(text_.get() + used_, slot.data(), N);
+        used_ += size;
+    }
+    // Any text; it makes its own room.
     void put(std::string_view part)
     {
-        if (part.size() > kCapacity - used_) {
+        if (part.size() + kLongestLine > kCapacity - used_) {
             flush();
-            if (part.size() > kCapacity) {
+            if (part.size() + kLongestLine > kCapacity) {
                 out_.write(part);
                 return;
             }
@@ -106,99 +144,117 @@ private:
     std::size_t used_ = 0;
 };
 
-// The vertices the faces use: one per grid point a face touches, and one more for each
-// corner that lies at another height than the first corner seen at its grid point.
-class VertexList {
+// The vertices the faces use, numbered from 1 column by column (X, then Y): the grid
+// points a corner at the grid's height touches, then the corners that lie elsewhere (a
+// base corner over a height left beyond the grid by an earlier sampling). Faces come a
+// grid column at a time and use two neighbouring columns, so the numbers are turned into
+// text a column at a time, and only a used-mark per grid point is kept for the whole grid.
+class VertexNumbers {
 public:
     // Grid points with X in [xLow, xHigh] and Y in [yLow, yHigh].
-    VertexList(int xLow, int xHigh, int yLow, int yHigh)
-        : xLow_(xLow), yLow_(yLow), columns_(xHigh - xLow + 1),
-          slots_(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(yHigh - yLow + 1))
+    VertexNumbers(const HeightGrid& heights, int xLow, int xHigh, int yLow, int yHigh)
+        : heights_(heights), xLow_(xLow), yLow_(yLow), columns_(xHigh - xLow + 1), rows_(yHigh - yLow + 1),
+          used_(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_), 0),
+          columnStart_(static_cast<std::size_t>(columns_) + 1, 0)
     {
+        for (Column& column : cache_)
+            column.texts.resize(static_cast<std::size_t>(rows_));
     }
 
-    void use(const MeshCorner& corner)
+    // onGrid: the corner is known to lie at the grid's height (every cell face's does).
+    void use(const MeshCorner& corner, bool onGrid)
     {
-        Slot& slot = slots_[slotOf(corner)];
-        if (!slot.used) {
-            slot.used = true;
-            slot.z = corner.z;
-        } else if (slot.z != corner.z && findExtra(corner) == nullptr) {
-            extras_.push_back({corner, 0});
+        if (onGrid || corner.z == heights_.at(corner.x, corner.y))
+            used_[slotOf(corner.x, corner.y)] = 1;
+        else if (findExtra(corner) == extras_.size())
+            extras_.push_back(corner);
+    }
+
+    // After the last use(): counts the vertices of each column.
+    void finish()
+    {
+        for (int c = 0; c < columns_; ++c) {
+            std::uint32_t count = 0;
+            const std::uint8_t* column = &used_[slotOf(xLow_ + c, yLow_)];
+            for (int r = 0; r < rows_; ++r)
+                count += column[r];
+            columnStart_[static_cast<std::size_t>(c) + 1] = columnStart_[static_cast<std::size_t>(c)] + count;
         }
     }
 
-    // Numbers the used vertices from 1, row by row and then the extra ones, and calls
-    // visit(corner) for each in that order.
+    // Calls visit(x, y, z) for every vertex in number order.
     template <class Visit>
-    void number(Visit&& visit)
+    void forEachVertex(Visit&& visit) const
     {
-        std::uint32_t next = 0;
-        for (std::size_t s = 0; s < slots_.size(); ++s) {
-            Slot& slot = slots_[s];
-            if (!slot.used)
-                continue;
-            slot.index = ++next;
-            const int x = xLow_ + static_cast<int>(s % static_cast<std::size_t>(columns_));
-            const int y = yLow_ + static_cast<int>(s / static_cast<std::size_t>(columns_));
-            visit(MeshCorner{x, y, slot.z});
+        for (int c = 0; c < columns_; ++c) {
+            const std::uint8_t* column = &used_[slotOf(xLow_ + c, yLow_)];
+            for (int r = 0; r < rows_; ++r)
+                if (column[r])
+                    visit(xLow_ + c, yLow_ + r, heights_.at(xLow_ + c, yLow_ + r));
         }
-        for (Extra& extra : extras_) {
-            extra.index = ++next;
-            visit(extra.corner);
-        }
+        for (const MeshCorner& extra : extras_)
+            visit(extra.x, extra.y, extra.z);
     }
 
-    std::uint32_t indexOf(const MeshCorner& corner) const
+    // The number of a corner that was used, as text; onGrid as for use().
+    const NumberText& numberOf(const MeshCorner& corner, bool onGrid)
     {
-        const Slot& slot = slots_[slotOf(corner)];
-        if (slot.z == corner.z)
-            return slot.index;
-        return findExtra(corner)->index;
+        if (!onGrid && corner.z != heights_.at(corner.x, corner.y)) {
+            extraText_ = NumberText(columnStart_.back() + findExtra(corner) + 1);
+            return extraText_;
+        }
+        return column(corner.x).texts[static_cast<std::size_t>(corner.y - yLow_)];
     }
 
 private:
-    struct Slot {
-        bool used = false;
-        double z = 0.0;
-        std::uint32_t index = 0;
-    };
-    struct Extra {
-        MeshCorner corner;
-        std::uint32_t index;
+    struct Column {
+        int x = 0;
+        bool filled = false;
+        std::vector<NumberText> texts;  // by row
     };
 
-    std::size_t slotOf(const MeshCorner& corner) const
+    std::size_t slotOf(int x, int y) const
     {
-        return static_cast<std::size_t>(corner.y - yLow_) * static_cast<std::size_t>(columns_) +
-               static_cast<std::size_t>(corner.x - xLow_);
+        return static_cast<std::size_t>(x - xLow_) * static_cast<std::size_t>(rows_) +
+               static_cast<std::size_t>(y - yLow_);
     }
-    // At most the base face's four corners are ever extra.
-    const Extra* findExtra(const MeshCorner& corner) const
+    std::size_t findExtra(const MeshCorner& corner) const
     {
-        for (const Extra& extra : extras_)
-            if (extra.corner.x == corner.x && extra.corner.y == corner.y && extra.corner.z == corner.z)
-                return &extra;
-        return nullptr;
+        std::size_t k = 0;
+        while (k < extras_.size() &&
+               !(extras_[k].x == corner.x && extras_[k].y == corner.y && extras_[k].z == corner.z))
+            ++k;
+        return k;
+    }
+    // The texts of a column's numbers, from a cache of the two columns last asked for.
+    const Column& column(int x)
+    {
+        if (cache_[lastUsed_].filled && cache_[lastUsed_].x == x)
+            return cache_[lastUsed_];
+        if (cache_[1 - lastUsed_].filled && cache_[1 - lastUsed_].x == x) {
+            lastUsed_ = 1 - lastUsed_;
+            return cache_[lastUsed_];
+        }
+        lastUsed_ = 1 - lastUsed_;
+        Column& fresh = cache_[lastUsed_];
+        fresh.x = x;
+        fresh.filled = true;
+        const std::uint8_t* used = &used_[slotOf(x, yLow_)];
+        std::uint32_t number = columnStart_[static_cast<std::size_t>(x - xLow_)];
+        for (std::size_t r = 0; r < fresh.texts.size(); ++r)
+            if (used[r])
+                fresh.texts[r] = NumberText(++number);
+        return fresh;
     }
 
-    int xLow_, yLow_, columns_;
-    std::vector<Slot> slots_;
-    std::vector<Extra> extras_;
-};
-
-// A whole number as text in a fixed slot, so that each is formatted once however many
-// faces use it.
-struct NumberText {
-    std::array<char, 12> chars;
-    unsigned char size;
-
-    explicit NumberText(long long value)
-    {
-        size = static_cast<unsigned char>(std::to_chars(chars.data(), chars.data() + chars.size(), value).ptr -
-                                          chars.data());
-    }
-    std::string_view view() const { return {chars.data(), size}; }
+    const HeightGrid& heights_;
+    int xLow_, yLow_, columns_, rows_;
+    std::vector<std::uint8_t> used_;           // by slot, column after column
+    std::vector<std::uint32_t> columnStart_;   // vertices before each column
+    std::vector<MeshCorner> extras_;           // at most the base face's four corners
+    std::array<Column, 2> cache_;
+    std::size_t lastUsed_ = 0;
+    NumberText extraText_;
 };
 
 void WriteHeader(TextBlock& out, const EditorState& state, int gridSize)
@@ -215,39 +271,47 @@ void WriteMesh(TextBlock& out, const EditorState& state)
     const int gridSize = MeshGridSize(state);
     // Faces span grid columns 0..gridSize + 1 and rows 0..gridSize; the bounds are taken
     // both ways round so that even a negative grid size indexes safely.
-    VertexList vertices(std::min(0, gridSize + 1), std::max(0, gridSize + 1), std::min(0, gridSize),
-                        std::max(0, gridSize));
+    const int low = std::min(0, gridSize);
+    const int high = std::max(0, gridSize + 1);
+    VertexNumbers vertices(state.heights, std::min(0, gridSize + 1), high, low, std::max(0, gridSize));
     ForEachMeshFace(state, [&](const MeshFace& face) {
         for (const MeshCorner& corner : face.corners)
-            vertices.use(corner);
+            vertices.use(corner, !face.base);
     });
+    vertices.finish();
 
     // Coordinates are grid indices near 0..301: each is formatted once.
-    const int low = std::min(0, gridSize);
     std::vector<NumberText> coordinates;
-    for (int value = low; value <= std::max(0, gridSize + 1); ++value)
+    for (int value = low; value <= high; ++value)
         coordinates.emplace_back(value);
     static const HeightTexts heights;
     std::string scratch;
-    std::vector<NumberText> indices(1, NumberText(0));
-    vertices.number([&](const MeshCorner& corner) {
-        out.put("v ");
-        out.put(coordinates[static_cast<std::size_t>(corner.x - low)].view());
-        out.put(" ");
-        out.put(coordinates[static_cast<std::size_t>(corner.y - low)].view());
-        out.put(" ");
-        out.put(heights.of(corner.z, scratch));
-        out.put("\n");
-        indices.emplace_back(static_cast<long long>(indices.size()));
+    vertices.forEachVertex([&](int x, int y, double z) {
+        out.startLine();
+        out.put('v');
+        out.put(' ');
+        const NumberText& xText = coordinates[static_cast<std::size_t>(x - low)];
+        out.put(xText.chars, xText.size);
+        out.put(' ');
+        const NumberText& yText = coordinates[static_cast<std::size_t>(y - low)];
+        out.put(yText.chars, yText.size);
+        out.put(' ');
+        if (const HeightTexts::Text* text = heights.find(z))
+            out.put(text->chars, text->size);
+        else
+            out.put(HeightTexts::formatted(z, scratch));
+        out.put('\n');
     });
 
     ForEachMeshFace(state, [&](const MeshFace& face) {
-        out.put("f");
+        out.startLine();
+        out.put('f');
         for (const MeshCorner& corner : face.corners) {
-            out.put(" ");
-            out.put(indices[vertices.indexOf(corner)].view());
+            out.put(' ');
+            const NumberText& number = vertices.numberOf(corner, !face.base);
+            out.put(number.chars, number.size);
         }
-        out.put("\n");
+        out.put('\n');
     });
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "export/MeshFaces.h"
 #include "export/WriteDxf.h"
@@ -57,25 +58,37 @@ public:
     // Corners counter-clockwise seen from outside the solid; the normal follows from them.
     void add(const Corner& a, const Corner& b, const Corner& c)
     {
-        if (used_ == kCapacity)
-            flush();
-        std::uint8_t* at = block_.get() + used_ * kTriangleSize;
         // In double, so the normal of a long, thin wall triangle keeps its precision.
         const double ux = b.x - a.x, uy = b.y - a.y, uz = b.z - a.z;
         const double vx = c.x - a.x, vy = c.y - a.y, vz = c.z - a.z;
         const double nx = uy * vz - uz * vy, ny = uz * vx - ux * vz, nz = ux * vy - uy * vx;
-        const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
-        PutF32(at, static_cast<float>(nx / length));
-        PutF32(at + 4, static_cast<float>(ny / length));
-        PutF32(at + 8, static_cast<float>(nz / length));
-        at += 12;
-        for (const Corner* corner : {&a, &b, &c}) {
-            PutF32(at, corner->x);
-            PutF32(at + 4, corner->y);
-            PutF32(at + 8, corner->z);
-            at += 12;
+        const double scale = 1 / std::sqrt(nx * nx + ny * ny + nz * nz);
+        add(Corner{static_cast<float>(nx * scale), static_cast<float>(ny * scale), static_cast<float>(nz * scale)},
+            a, b, c);
+    }
+
+    // A surface triangle: its corners' X and Y are those of a grid cell, so the cross
+    // product of its edges is (dx, dy, 1) with dx and dy height differences, and single
+    // precision is plenty.
+    void addOverCell(float dx, float dy, const Corner& a, const Corner& b, const Corner& c)
+    {
+        const float scale = 1.0f / std::sqrt(dx * dx + dy * dy + 1.0f);
+        add(Corner{dx * scale, dy * scale, scale}, a, b, c);
+    }
+
+    void add(const Corner& normal, const Corner& a, const Corner& b, const Corner& c)
+    {
+        if (used_ == kCapacity)
+            flush();
+        const float values[12] = {normal.x, normal.y, normal.z, a.x, a.y, a.z, b.x, b.y, b.z, c.x, c.y, c.z};
+        std::uint8_t* at = block_.get() + used_ * kTriangleSize;
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(at, values, sizeof values);  // already the file's byte order
+        } else {
+            for (std::size_t k = 0; k < 12; ++k)
+                PutF32(at + 4 * k, values[k]);
         }
-        PutU16(at, 0);
+        PutU16(at + 48, 0);
         ++used_;
     }
 
@@ -103,13 +116,25 @@ void WriteSolid(TriangleBlock& out, const HeightGrid& heights, int g)
     const auto low = [](int x, int y) { return Corner{static_cast<float>(x), static_cast<float>(y), kBottom}; };
 
     // The surface: the DXF's cells in its order, corners 1 to 4 counter-clockwise seen
-    // from above, split along the diagonal from corner 1 to corner 3.
+    // from above, split along the diagonal from corner 1 to corner 3. Each column's
+    // heights are looked up once.
+    std::vector<float> leftHeights(static_cast<std::size_t>(g) + 1), rightHeights(leftHeights.size());
+    for (int n = 0; n <= g; ++n)
+        rightHeights[static_cast<std::size_t>(n)] = static_cast<float>(heights.at(g + 1, n));
     for (int i = g; i >= 0; --i) {
+        for (int n = 0; n <= g; ++n)
+            leftHeights[static_cast<std::size_t>(n)] = static_cast<float>(heights.at(i, n));
+        const auto x1 = static_cast<float>(i), x2 = static_cast<float>(i + 1);
         for (int n = g - 1; n >= 0; --n) {
-            const Corner c1 = top(i, n), c2 = top(i + 1, n), c3 = top(i + 1, n + 1), c4 = top(i, n + 1);
-            out.add(c1, c2, c3);
-            out.add(c1, c3, c4);
+            const auto row = static_cast<std::size_t>(n);
+            const auto y1 = static_cast<float>(n), y2 = static_cast<float>(n + 1);
+            const Corner c1{x1, y1, leftHeights[row]}, c2{x2, y1, rightHeights[row]}, c3{x2, y2, rightHeights[row + 1]},
+                c4{x1, y2, leftHeights[row + 1]};
+            // (c2 - c1) x (c3 - c1) = (z1 - z2, z2 - z3, 1); (c3 - c1) x (c4 - c1) = (z4 - z3, z1 - z4, 1).
+            out.addOverCell(c1.z - c2.z, c2.z - c3.z, c1, c2, c3);
+            out.addOverCell(c4.z - c3.z, c1.z - c4.z, c1, c3, c4);
         }
+        leftHeights.swap(rightHeights);
     }
 
     // The walls, one grid step at a time, walking round the edge counter-clockwise seen

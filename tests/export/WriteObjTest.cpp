@@ -47,21 +47,22 @@ protected:
 };
 
 // Grid 2 on 4 x 4, as the DXF writer's test of the same picture: grid point (1, 1) reads
-// channel sum 1, (2, 1) white; everything else is 0. Vertices row by row: (x, y) is
-// number 4y + x + 1.
+// channel sum 1, (2, 1) white; everything else is 0. Vertices column by column: (x, y)
+// is number 3x + y + 1.
 TEST_F(WriteObjTest, GridTwoLineByLine)
 {
     prepare(MakePicture(4, 4, MakeColour(64, 64, 64), {{2, 2, ColourOfSum(1)}, {0, 2, kWhite}}), 2);
     EXPECT_EQ(objText(),
               "# Created by Relief_Foundry V1.0 by Quennick (VORTALQUENCH)\n"
               "# Grid size 2, black faces exported, white faces exported\n"
-              "v 0 0 0\nv 1 0 0\nv 2 0 0\nv 3 0 0\n"
-              "v 0 1 0\nv 1 1 0.0133\nv 2 1 10.2\nv 3 1 0\n"
-              "v 0 2 0\nv 1 2 0\nv 2 2 0\nv 3 2 0\n"
-              "f 7 8 12 11\nf 3 4 8 7\n"
-              "f 6 7 11 10\nf 2 3 7 6\n"
-              "f 5 6 10 9\nf 1 2 6 5\n"
-              "f 1 9 12 4\n");
+              "v 0 0 0\nv 0 1 0\nv 0 2 0\n"
+              "v 1 0 0\nv 1 1 0.0133\nv 1 2 0\n"
+              "v 2 0 0\nv 2 1 10.2\nv 2 2 0\n"
+              "v 3 0 0\nv 3 1 0\nv 3 2 0\n"
+              "f 8 11 12 9\nf 7 10 11 8\n"
+              "f 5 8 9 6\nf 4 7 8 5\n"
+              "f 2 5 6 3\nf 1 4 5 2\n"
+              "f 1 3 12 10\n");
 }
 
 TEST_F(WriteObjTest, OnlyUsedCornersBecomeVerticesAndTheHeaderNamesTheOptions)
@@ -139,7 +140,7 @@ TEST_F(WriteObjTest, ABaseCornerOverAHeightLeftBeyondTheGridGetsAVertexOfItsOwn)
     const ObjFile obj = ParseObj(objText());
     EXPECT_EQ(ObjFaces(obj), DxfFaces(dxfText()));
     ASSERT_EQ(obj.vertices.size(), 12u * 11u + 1);
-    EXPECT_EQ(obj.vertices[11 * 12 - 1], (MeshFilePoint{11, 10, 5}));
+    EXPECT_EQ(obj.vertices[12 * 11 - 1], (MeshFilePoint{11, 10, 5}));  // the last grid point
     EXPECT_EQ(obj.vertices.back(), (MeshFilePoint{11, 10, 0}));
 }
 
