@@ -76,6 +76,7 @@ public:
         add(Corner{dx * scale, dy * scale, scale}, a, b, c);
     }
 
+    // With the normal given: of unit length, pointing out.
     void add(const Corner& normal, const Corner& a, const Corner& b, const Corner& c)
     {
         if (used_ == kCapacity)
