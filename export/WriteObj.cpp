@@ -48,6 +48,22 @@ struct NumberText {
                                           chars.data());
     }
     std::string_view view() const { return {chars.data(), size}; }
+
+    // Becomes the text of the next number ("199" -> "200"): cheaper than formatting when
+    // numbers come one after another.
+    void increment()
+    {
+        std::size_t digit = size;
+        while (digit > 0 && chars[digit - 1] == '9')
+            chars[--digit] = '0';
+        if (digit > 0) {
+            ++chars[digit - 1];
+        } else {
+            std::memmove(chars.data() + 1, chars.data(), size);
+            chars[0] = '1';
+            ++size;
+        }
+    }
 };
 
 // Heights as text. Sampled heights are channel sums / 75, so the DXF's table of their
@@ -58,6 +74,7 @@ public:
     struct Text {
         std::array<char, 8> chars;
         std::size_t size;
+        double height;  // the height sampling gives for the sum
     };
 
     HeightTexts()
@@ -68,6 +85,7 @@ public:
             entry.chars.fill(' ');
             std::memcpy(entry.chars.data(), text.data(), text.size());
             entry.size = text.size();
+            entry.height = DxfNumbers().sumHeight(sum);
         }
     }
 
@@ -76,9 +94,9 @@ public:
     {
         // NaN fails both comparisons; within the range the nearest sum is the only candidate.
         if (height >= 0.0 && height <= 10.2) {
-            const auto sum = static_cast<int>(height * 75 + 0.5);
-            if (DxfNumbers().sumHeight(sum) == height)
-                return &bySum_[static_cast<std::size_t>(sum)];
+            const Text& nearest = bySum_[static_cast<std::size_t>(height * 75 + 0.5)];
+            if (nearest.height == height)
+                return &nearest;
         }
         return nullptr;
     }
@@ -240,10 +258,13 @@ private:
         fresh.x = x;
         fresh.filled = true;
         const std::uint8_t* used = &used_[slotOf(x, yLow_)];
-        std::uint32_t number = columnStart_[static_cast<std::size_t>(x - xLow_)];
-        for (std::size_t r = 0; r < fresh.texts.size(); ++r)
-            if (used[r])
-                fresh.texts[r] = NumberText(++number);
+        NumberText number(columnStart_[static_cast<std::size_t>(x - xLow_)]);
+        for (std::size_t r = 0; r < fresh.texts.size(); ++r) {
+            if (used[r]) {
+                number.increment();
+                fresh.texts[r] = number;
+            }
+        }
         return fresh;
     }
 
