@@ -28,6 +28,20 @@ install(FILES ${RF_ROOT}/resources/icons/relief-foundry.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
   RENAME ${RF_APP_ID}.svg COMPONENT desktop)
 
+# The batch converter and its manual page, compressed as Debian keeps manual pages. The
+# page is made with the converter, so building the converter is enough for packing.
+install(TARGETS relief_foundry_convert
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT desktop)
+set(RF_CONVERT_MAN ${CMAKE_BINARY_DIR}/relief-foundry-convert.1)
+add_custom_command(OUTPUT ${RF_CONVERT_MAN}.gz
+  COMMAND ${CMAKE_COMMAND} -E copy ${RF_ROOT}/packaging/relief-foundry-convert.1 ${RF_CONVERT_MAN}
+  COMMAND gzip -9nf ${RF_CONVERT_MAN}
+  DEPENDS ${RF_ROOT}/packaging/relief-foundry-convert.1 VERBATIM)
+add_custom_target(relief_foundry_convert_man DEPENDS ${RF_CONVERT_MAN}.gz)
+add_dependencies(relief_foundry_convert relief_foundry_convert_man)
+install(FILES ${RF_CONVERT_MAN}.gz
+  DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT desktop)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME relief-foundry)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -40,7 +54,9 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "black the lowest ground and white the highest, with a pencil, an eraser"
   "and a blur brush. It loads and saves BMP files and exports the picture as"
   "a DXF mesh, one 3DFACE per grid cell, for import into a 3D modelling"
-  "package as terrain.")
+  "package as terrain, as an OBJ mesh for modelling programs, or as a"
+  "closed STL solid for 3D printing. relief-foundry-convert converts"
+  "folders of height maps the same way from the command line.")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # <name>_<version>_<arch>.deb, the architecture taken from dpkg.

@@ -108,6 +108,15 @@ std::string PictureExtension(std::string_view fileName)
     return extension;
 }
 
+bool IsPictureFileKind(std::string_view fileName)
+{
+    const std::string extension = PictureExtension(fileName);
+    for (const PictureFileKind& kind : kKinds)
+        if (extension == kind.extension)
+            return true;
+    return false;
+}
+
 Picture LoadPictureFile(const std::string& fileName)
 {
     const std::string extension = PictureExtension(fileName);

@@ -11,6 +11,9 @@ class ImageSurface;
 // the text after the last '.' that no '\\', ':' or '/' follows; empty when none.
 std::string PictureExtension(std::string_view fileName);
 
+// Whether the file's extension names one of the kinds LoadPictureFile reads.
+bool IsPictureFileKind(std::string_view fileName);
+
 // Reads the named file as the kind its extension names (bmp, ico, emf, wmf).
 // Throws EditorError: UnknownExtension (file not opened),
 // CannotOpen, or the reader's message.

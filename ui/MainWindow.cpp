@@ -111,6 +111,8 @@ void MainWindow::buildMenu()
     saveAction_ = MakeItem(file, QStringLiteral("&Save BMP"), "SaveBMP1");
     file->addSeparator()->setObjectName(QStringLiteral("N1"));
     exportDxfAction_ = MakeItem(file, QStringLiteral("Export &DXF"), "ExportDXF1");
+    exportStlAction_ = MakeItem(file, QStringLiteral("Export S&TL..."), "ExportSTL1");
+    exportObjAction_ = MakeItem(file, QStringLiteral("Export &OBJ..."), "ExportOBJ1");
     file->addSeparator();
     exitAction_ = MakeItem(file, QStringLiteral("E&xit"), "Exit1");
     buildEditMenu();
@@ -193,6 +195,8 @@ void MainWindow::connectHandlers()
     onTriggered(saveAction_, &MainWindow::savePicture);
     onTriggered(importAction_, &MainWindow::importPicture);
     onTriggered(exportDxfAction_, &MainWindow::exportDxf);
+    onTriggered(exportStlAction_, &MainWindow::exportStl);
+    onTriggered(exportObjAction_, &MainWindow::exportObj);
     onTriggered(exitAction_, &MainWindow::exitProgram);
     onTriggered(quickHelpAction_, &MainWindow::showQuickHelp);
     // Qt flips a checkable item before announcing it; flip it back so that the

@@ -38,12 +38,12 @@ struct Picture;
 //   nibSizeLabel_       Label2          exportWhiteAction_   ExportWhite1
 //   gridSizeBox_        EGridSize       quickHelpAction_     QuickHelp1
 //   gridSizeUpDown_     UpDown1         importAction_        ImportPicture1
-//   colourButton_       Button1         undoAction_          Undo1
-//   nibSizeBox_         ENibSize        redoAction_          Redo1
+//   colourButton_       Button1         exportStlAction_     ExportSTL1
+//   nibSizeBox_         ENibSize        exportObjAction_     ExportOBJ1
+//   nibSizeUpDown_      UNibSize        undoAction_          Undo1
+//   intensityNudge_     UpDown2         redoAction_          Redo1
 //                                       (menus)              File1, Edit1, Options1, Help1
 //                                       (first separator)    N1
-//   nibSizeUpDown_      UNibSize
-//   intensityNudge_     UpDown2
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -115,6 +115,9 @@ private:
     void importPicture();
     void dropPicture(const QString& fileName);
     void replacePicture(Picture picture);  // the whole change: picture, heights, grid
+    // Mesh exports beside the DXF (ui/MainWindowMeshes.cpp)
+    void exportStl();
+    void exportObj();
 
     EditorState state_;
     QPointer<HelpWindow> helpWindow_;
@@ -124,6 +127,8 @@ private:
     QAction* saveAction_ = nullptr;
     QAction* importAction_ = nullptr;
     QAction* exportDxfAction_ = nullptr;
+    QAction* exportStlAction_ = nullptr;
+    QAction* exportObjAction_ = nullptr;
     QAction* exitAction_ = nullptr;
     QAction* exportBlackAction_ = nullptr;
     QAction* exportWhiteAction_ = nullptr;

@@ -1,23 +1,8 @@
 // The main window's Import Picture command and its dropped picture files. Failures
 // leave them as exceptions before anything has changed; the connection's guard shows them.
-#include <QFile>
-
-#include "files/PictureFile.h"
 #include "ui/ImageView.h"
 #include "ui/MainWindow.h"
 #include "ui/PictureImport.h"
-
-namespace {
-
-// The kinds Load BMP reads go through Load BMP's reader, so a dropped BMP keeps its
-// encoding, and an icon or metafile stays one, exactly as after Load BMP.
-bool IsLoadBmpKind(const std::string& fileName)
-{
-    const std::string extension = PictureExtension(fileName);
-    return extension == "bmp" || extension == "ico" || extension == "emf" || extension == "wmf";
-}
-
-}  // namespace
 
 void MainWindow::importPicture()
 {
@@ -35,8 +20,7 @@ void MainWindow::importPicture()
 
 void MainWindow::dropPicture(const QString& fileName)
 {
-    const std::string name = QFile::encodeName(fileName).toStdString();
-    replacePicture(IsLoadBmpKind(name) ? LoadPictureFile(name) : ImportPicture(fileName));
+    replacePicture(ReadAnyPicture(fileName));
 }
 
 // As after Load BMP: the display takes the picture's size, the heights are cleared and

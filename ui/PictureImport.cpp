@@ -18,6 +18,7 @@
 #include "files/BmpReader.h"
 #include "files/ChannelSum.h"
 #include "files/LargeBuffer.h"
+#include "files/PictureFile.h"
 #include "model/EditorError.h"
 
 namespace {
@@ -365,4 +366,10 @@ Picture ImportPicture(const QString& fileName)
             throw;  // the same reader would only fail again
         return Decode(byContent, file, fileName);
     }
+}
+
+Picture ReadAnyPicture(const QString& fileName)
+{
+    const std::string name = QFile::encodeName(fileName).toStdString();
+    return IsPictureFileKind(name) ? LoadPictureFile(name) : ImportPicture(fileName);
 }

@@ -25,3 +25,8 @@
 // picture needs and watches Qt's messages for a decoder that ran out of data; call it
 // from one thread at a time.
 Picture ImportPicture(const QString& fileName);
+
+// A picture file of any kind, as a dropped file or the converter reads it: the kinds Load
+// BMP reads (BMP, icon, metafile) exactly as Load BMP reads them, their kind and kept
+// encoding included; everything else through ImportPicture. Throws as those do.
+Picture ReadAnyPicture(const QString& fileName);

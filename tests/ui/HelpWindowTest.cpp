@@ -54,10 +54,12 @@ TEST_F(HelpWindowTest, ControlsSitAtTheirPlacesOnBlack)
     EXPECT_TRUE(helpMemo->tabChangesFocus());
 }
 
+// The forty-seven lines the program has always shown, then a blank line and the two
+// lines on the STL and OBJ exports.
 TEST_F(HelpWindowTest, TheTextHasItsFortySevenLinesWithTheirBlanks)
 {
     const QStringList lines = helpMemo->toPlainText().split(QLatin1Char('\n'));
-    ASSERT_EQ(lines.size(), 47);
+    ASSERT_EQ(lines.size(), 50);
     EXPECT_EQ(lines[0], "Use the menu to load, save and export images.");
     EXPECT_EQ(lines[5], "Tools: ");
     EXPECT_EQ(lines[6], "Pencil:  Left click on image to draw in current colour");
@@ -73,6 +75,11 @@ TEST_F(HelpWindowTest, TheTextHasItsFortySevenLinesWithTheirBlanks)
     for (int filled : {35, 36, 37, 38, 40, 41, 42, 43, 44})
         EXPECT_FALSE(lines[filled].isEmpty()) << "line " << filled + 1;
     EXPECT_EQ(lines[46], "Relief_Foundry Version 1.0");
+    EXPECT_TRUE(lines[47].isEmpty());
+    EXPECT_EQ(lines[48], "Export STL: a closed solid for 3D printing, with walls down to a base 1 unit below the "
+                         "lowest ground. Export Black and Export White do not apply to it: a solid with holes "
+                         "cannot be printed.");
+    EXPECT_EQ(lines[49], "Export OBJ: the same faces as the DXF, for Blender and other modelling programs.");
 }
 
 TEST_F(HelpWindowTest, EscapeNeitherCloses)
@@ -89,7 +96,7 @@ TEST_F(HelpWindowTest, EnterBreaksTheLineInTheMemoAndClosesOnTheButton)
     helpMemo->moveCursor(QTextCursor::Start);
     QTest::keyClick(helpMemo, Qt::Key_Return);
     EXPECT_TRUE(help->isVisible());
-    EXPECT_EQ(helpMemo->document()->blockCount(), 48);
+    EXPECT_EQ(helpMemo->document()->blockCount(), 51);  // the text's 50 lines and the new one
     QTest::keyClick(helpMemo, Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(helpOk));
     QTest::keyClick(helpOk, Qt::Key_Return);
@@ -100,6 +107,7 @@ TEST_F(HelpWindowTest, EnterBreaksTheLineInTheMemoAndClosesOnTheButton)
 TEST_F(HelpWindowTest, TabAndShiftTabCycleBetweenTheMemoAndOkOnly)
 {
     Open();
+    const QString text = helpMemo->toPlainText();
     QStringList forward, backward;
     for (int i = 0; i < 4; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -111,7 +119,7 @@ TEST_F(HelpWindowTest, TabAndShiftTabCycleBetweenTheMemoAndOkOnly)
         backward << QApplication::focusWidget()->objectName();
     }
     EXPECT_EQ(backward, QStringList({"Button1", "Memo1", "Button1", "Memo1"}));
-    EXPECT_EQ(helpMemo->toPlainText().split(QLatin1Char('\n')).size(), 47);  // no tab typed
+    EXPECT_EQ(helpMemo->toPlainText(), text);  // no tab typed
 }
 
 // OK takes Enter and Space only when they are pressed on their own.
@@ -153,7 +161,7 @@ TEST_F(HelpWindowTest, TypedTextPlaceAndSizeSurviveAReopen)
     help->setGeometry(QRect(30, 40, 300, 200));
     QTest::mouseClick(helpOk, Qt::LeftButton);
     Open();
-    EXPECT_TRUE(helpMemo->toPlainText().endsWith("Relief_Foundry Version 1.0my notes"));
+    EXPECT_TRUE(helpMemo->toPlainText().endsWith("for Blender and other modelling programs.my notes"));
     EXPECT_EQ(help->geometry(), QRect(30, 40, 300, 200));
 }
 

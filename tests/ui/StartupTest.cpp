@@ -169,8 +169,8 @@ TEST_F(StartupTest, MenusCarryCaptionsSeparatorsAndTheF1Shortcut)
     QStringList file;
     for (QAction* item : fileMenu->menu()->actions())
         file << (item->isSeparator() ? QStringLiteral("-") : item->text());
-    EXPECT_EQ(file, QStringList({"&New BMP", "&Load BMP", "&Import Picture...", "&Save BMP", "-", "Export &DXF", "-",
-                                 "E&xit"}));
+    EXPECT_EQ(file, QStringList({"&New BMP", "&Load BMP", "&Import Picture...", "&Save BMP", "-", "Export &DXF",
+                                 "Export S&TL...", "Export &OBJ...", "-", "E&xit"}));
     EXPECT_TRUE(firstSeparator->isSeparator());
     EXPECT_EQ(exportBlackAction->text(), "Export &Black");
     EXPECT_EQ(exportWhiteAction->text(), "Export &White");

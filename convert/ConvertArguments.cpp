@@ -1,0 +1,154 @@
+#include "convert/ConvertArguments.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+constexpr int kLargestGrid = 300;
+
+std::string Lower(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+// Digits only, as the grid box shows them; anything else, 0 or above 300 is refused.
+int GridSizeOf(std::string_view text)
+{
+    const bool digitsOnly = !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+    int value = 0;
+    if (digitsOnly)
+        for (char c : text)
+            value = std::min(value * 10 + (c - '0'), kLargestGrid + 1);  // long runs stay out of range
+    if (!digitsOnly || value < 1 || value > kLargestGrid)
+        throw UsageError("--grid takes a whole number from 1 to 300, not '" + std::string(text) + "'");
+    return value;
+}
+
+MeshFormat FormatOf(std::string_view text)
+{
+    const std::string name = Lower(text);
+    for (MeshFormat format : {MeshFormat::Dxf, MeshFormat::Stl, MeshFormat::Obj})
+        if (name == ExtensionOf(format))
+            return format;
+    throw UsageError("--format takes dxf, stl or obj, not '" + std::string(text) + "'");
+}
+
+// Splits "--name=value"; a long option without "=" has no value of its own.
+std::pair<std::string_view, std::optional<std::string_view>> SplitOption(std::string_view argument)
+{
+    const std::size_t equals = argument.find('=');
+    if (argument.substr(0, 2) != "--" || equals == std::string_view::npos)
+        return {argument, std::nullopt};
+    return {argument.substr(0, equals), argument.substr(equals + 1)};
+}
+
+} // namespace
+
+std::string_view ExtensionOf(MeshFormat format)
+{
+    switch (format) {
+    case MeshFormat::Stl:
+        return "stl";
+    case MeshFormat::Obj:
+        return "obj";
+    case MeshFormat::Dxf:
+        break;
+    }
+    return "dxf";
+}
+
+ConvertArguments ParseConvertArguments(const std::vector<std::string>& arguments)
+{
+    ConvertArguments parsed;
+    bool optionsEnded = false;
+    std::optional<std::string> output;
+    for (std::size_t at = 0; at < arguments.size(); ++at) {
+        const std::string& argument = arguments[at];
+        // A lone "-" is a name like any other, as is everything after "--".
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+            parsed.inputs.push_back(argument);
+            continue;
+        }
+        const auto [name, attached] = SplitOption(argument);
+        // The value given with "=", else the next argument.
+        const auto value = [&, name = name, attached = attached]() -> std::string {
+            if (attached)
+                return std::string(*attached);
+            if (at + 1 >= arguments.size())
+                throw UsageError(std::string(name) + " needs a value");
+            return arguments[++at];
+        };
+        const auto noValue = [&, name = name, attached = attached] {
+            if (attached)
+                throw UsageError(std::string(name) + " takes no value");
+        };
+        if (name == "--") {
+            optionsEnded = true;
+        } else if (name == "--help" || name == "-h") {
+            noValue();
+            parsed.help = true;
+        } else if (name == "--version") {
+            noValue();
+            parsed.version = true;
+        } else if (name == "--grid") {
+            parsed.gridSize = GridSizeOf(value());
+        } else if (name == "--no-black") {
+            noValue();
+            parsed.exportBlack = false;
+        } else if (name == "--no-white") {
+            noValue();
+            parsed.exportWhite = false;
+        } else if (name == "--format") {
+            parsed.format = FormatOf(value());
+        } else if (name == "-o" || name == "--output") {
+            if (output)
+                throw UsageError("only one -o OUTPUT may be given");
+            output = value();
+        } else if (name.substr(0, 2) == "-o") {
+            if (output)
+                throw UsageError("only one -o OUTPUT may be given");
+            output = std::string(name.substr(2));  // -oOUTPUT
+        } else {
+            throw UsageError("unknown option '" + argument + "'");
+        }
+    }
+    if (parsed.help || parsed.version)
+        return parsed;
+    if (parsed.inputs.empty())
+        throw UsageError("no input picture given");
+    if (!output || output->empty())
+        throw UsageError("no output given: add -o OUTPUT (a file for one input, a folder for several)");
+    parsed.output = *output;
+    return parsed;
+}
+
+std::string ConvertHelpText()
+{
+    return "Usage: relief-foundry-convert [--grid N] [--no-black] [--no-white] [--format dxf|stl|obj]\n"
+           "                              INPUT... -o OUTPUT\n"
+           "\n"
+           "Converts height-map pictures (BMP, PNG, JPEG, TIFF and what else Import Picture\n"
+           "reads; brightness is height) into terrain meshes: exactly the files\n"
+           "Relief_Foundry's File > Export commands write for the same picture, grid size\n"
+           "and options.\n"
+           "\n"
+           "  -o, --output OUTPUT  the file to write for one input; for several inputs the\n"
+           "                       folder to write into (made when missing), each output\n"
+           "                       named after its input with the format's extension\n"
+           "  --grid N             grid size, a whole number from 1 to 300 (default 50)\n"
+           "  --format F           dxf (the default), stl (a closed solid for 3D printing)\n"
+           "                       or obj (the DXF's faces for modelling programs)\n"
+           "  --no-black           leave out the faces flat at height 0 (DXF and OBJ)\n"
+           "  --no-white           leave out the faces above height 10 on average (DXF, OBJ)\n"
+           "  -h, --help           show this help and exit\n"
+           "  --version            show the version and exit\n"
+           "\n"
+           "One line is printed for each file converted; a file that fails is reported on\n"
+           "standard error and the others are still converted.\n"
+           "Exit status: 0 when every file converted, 1 when any failed, 2 on a usage error.\n";
+}

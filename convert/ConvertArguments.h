@@ -1,0 +1,40 @@
+#pragma once
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The mesh formats the converter writes, each named by its lower-case extension.
+enum class MeshFormat { Dxf, Stl, Obj };
+
+std::string_view ExtensionOf(MeshFormat format);  // "dxf", "stl", "obj"
+
+// What the command line asks for:
+//   relief-foundry-convert [--grid N] [--no-black] [--no-white] [--format dxf|stl|obj]
+//                          INPUT... -o OUTPUT
+// Options may come in any order, before or after the inputs, also as --grid=N,
+// --format=F, --output=OUTPUT or --output OUTPUT; "--" ends the options.
+struct ConvertArguments {
+    int gridSize = 50;
+    bool exportBlack = true;
+    bool exportWhite = true;
+    MeshFormat format = MeshFormat::Dxf;
+    std::vector<std::string> inputs;
+    std::string output;
+    bool help = false;     // --help or -h: nothing else is looked at
+    bool version = false;  // --version
+};
+
+// A command line the converter cannot run; what() says what is wrong with it.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads the arguments after the program's name. Throws UsageError for an unknown option,
+// an option without its value, a grid size other than a whole number from 1 to 300, an
+// unknown format, no input or no output.
+ConvertArguments ParseConvertArguments(const std::vector<std::string>& arguments);
+
+// The text --help prints.
+std::string ConvertHelpText();

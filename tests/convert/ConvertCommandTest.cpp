@@ -1,0 +1,288 @@
+// relief-foundry-convert run as a process on good, bad and mixed batches: its exit
+// status, every line it prints, and the files it writes, compared byte for byte with what
+// the core writes for the same picture and settings. One test drives the batch logic in
+// the process with a reader of its own, as a reader for more formats will plug in.
+#include "convert/ConvertCommand.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sstream>
+
+#include "export/WriteDxf.h"
+#include "export/WriteObj.h"
+#include "export/WriteStl.h"
+#include "files/BmpWriter.h"
+#include "files/PictureFile.h"
+#include "model/EditorError.h"
+#include "model/EditorState.h"
+#include "model/ImageSurface.h"
+#include "tests/support/PictureBuilder.h"
+#include "tests/support/RunProgram.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+const std::string kProgram = RF_CONVERT_PROGRAM;
+
+Picture Ramp(int width, int height, int shift)
+{
+    Picture picture = MakePicture(width, height, kBlack);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            SetPixel(picture, x, y, ColourOfSum((x * 11 + y * 5 + shift) % 766));
+    return picture;
+}
+
+struct Settings {
+    int gridSize = 50;
+    bool black = true, white = true;
+    MeshFormat format = MeshFormat::Dxf;
+};
+
+// What the core writes for the picture when the window has just loaded it and the grid
+// size and options are set: the bytes each conversion must match.
+std::string CoreExport(const Picture& picture, const Settings& settings)
+{
+    ImageSurface surface;
+    surface.putPicture(picture);
+    const auto state = std::make_unique<EditorState>();
+    ResetGrid(*state, surface);
+    ApplyGridSizeText(*state, std::to_string(settings.gridSize));
+    state->exportBlackPlanes = settings.black;
+    state->exportWhitePlanes = settings.white;
+    const TempFolder folder;
+    const std::string path = folder.file("expected");
+    if (settings.format == MeshFormat::Dxf)
+        WriteDxf(*state, surface, path);
+    else if (settings.format == MeshFormat::Stl)
+        WriteStl(*state, surface, path);
+    else
+        WriteObj(*state, surface, path);
+    return ReadWholeFile(path);
+}
+
+std::string MessageOf(Failure failure, const std::string& detail = {}) { return FailureText(failure, detail); }
+
+// A text file: with Qt's image readers the converter tries them, as Import Picture does;
+// without, the picture files' extensions decide.
+#ifdef RF_CONVERT_IMPORTS_PICTURES
+const std::string kNotAPictureMessage = MessageOf(Failure::CannotImport, "notes.txt: Unsupported image format");
+#else
+const std::string kNotAPictureMessage = MessageOf(Failure::UnknownExtension, "txt");
+#endif
+
+class ConvertProgram : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        hill_ = Ramp(64, 48, 0);
+        dune_ = Ramp(40, 90, 300);
+        WriteBytes(folder_.file("hill.bmp"), EncodeBmp24(hill_));
+        WriteBytes(folder_.file("dune.BMP"), EncodeBmp24(dune_));
+        WriteWholeFile(folder_.file("broken.bmp"), "BM not really a bitmap");
+        WriteWholeFile(folder_.file("notes.txt"), "a height map, one day");
+        std::filesystem::copy_file(std::string(RF_SOURCE_DIR) + "/tests/fuzz/seeds/icon.ico", folder_.file("icon.ico"));
+    }
+
+    ProgramRun run(const std::vector<std::string>& arguments) { return RunProgram(kProgram, arguments, folder_.path()); }
+    std::string file(const std::string& name) const { return ReadWholeFile(folder_.file(name)); }
+    std::vector<std::string> namesIn(const std::string& folder) const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder_.file(folder)))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    // The reader's own message for a picture file, as the window shows it.
+    std::string loadMessage(const std::string& name) const
+    {
+        try {
+            LoadPictureFile(folder_.file(name));
+        } catch (const EditorError& error) {
+            return error.what();
+        }
+        return "(loads)";
+    }
+
+    TempFolder folder_;
+    Picture hill_, dune_;
+};
+
+TEST_F(ConvertProgram, AGoodBatchWritesEveryFileIntoTheFolderItMakes)
+{
+    const ProgramRun result = run({"--grid", "30", "--no-black", "hill.bmp", "dune.BMP", "-o", "out"});
+    EXPECT_EQ(result.exitCode, kAllConverted);
+    EXPECT_EQ(result.out, "hill.bmp -> out/hill.dxf\ndune.BMP -> out/dune.dxf\n");
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(namesIn("out"), (std::vector<std::string>{"dune.dxf", "hill.dxf"}));
+    EXPECT_EQ(file("out/hill.dxf"), CoreExport(hill_, {30, false, true}));
+    EXPECT_EQ(file("out/dune.dxf"), CoreExport(dune_, {30, false, true}));
+}
+
+struct FormatCase {
+    const char* name;
+    std::vector<std::string> options;
+    Settings settings;
+    const char* extension;
+};
+
+void PrintTo(const FormatCase& c, std::ostream* out) { *out << c.name; }
+
+class ConvertFormats : public ConvertProgram, public testing::WithParamInterface<FormatCase> {};
+
+TEST_P(ConvertFormats, WriteWhatTheWindowsExportWrites)
+{
+    const FormatCase& c = GetParam();
+    std::vector<std::string> arguments = c.options;
+    arguments.insert(arguments.end(), {"hill.bmp", "dune.BMP", "-o", "out"});
+    const ProgramRun result = run(arguments);
+    EXPECT_EQ(result.exitCode, kAllConverted);
+    const std::string hillOut = std::string("out/hill.") + c.extension;
+    const std::string duneOut = std::string("out/dune.") + c.extension;
+    EXPECT_EQ(result.out, "hill.bmp -> " + hillOut + "\ndune.BMP -> " + duneOut + "\n");
+    EXPECT_EQ(file(hillOut), CoreExport(hill_, c.settings));
+    EXPECT_EQ(file(duneOut), CoreExport(dune_, c.settings));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, ConvertFormats,
+    testing::Values(FormatCase{"DxfByDefault", {}, {50, true, true, MeshFormat::Dxf}, "dxf"},
+                    FormatCase{"DxfWithoutWhite", {"--no-white", "--grid=300"}, {300, true, false, MeshFormat::Dxf}, "dxf"},
+                    FormatCase{"Stl", {"--format", "STL", "--grid", "7"}, {7, true, true, MeshFormat::Stl}, "stl"},
+                    FormatCase{"Obj", {"--format=obj", "--no-black", "--no-white", "--grid", "1"},
+                               {1, false, false, MeshFormat::Obj}, "obj"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ConvertProgram, OneInputGoesToTheFileNamedOrIntoTheFolderNamed)
+{
+    std::filesystem::create_directory(folder_.file("meshes"));
+    ProgramRun result = run({"hill.bmp", "-o", "hill mesh.dxf"});
+    EXPECT_EQ(result.exitCode, kAllConverted);
+    EXPECT_EQ(result.out, "hill.bmp -> hill mesh.dxf\n");
+    EXPECT_EQ(file("hill mesh.dxf"), CoreExport(hill_, {}));
+    result = run({"--format", "obj", "dune.BMP", "-o", "meshes"});
+    EXPECT_EQ(result.out, "dune.BMP -> meshes/dune.obj\n");
+    EXPECT_EQ(file("meshes/dune.obj"), CoreExport(dune_, {50, true, true, MeshFormat::Obj}));
+    result = run({"hill.bmp", "-o", "new/"});
+    EXPECT_EQ(result.out, "hill.bmp -> new/hill.dxf\n");
+    EXPECT_EQ(file("new/hill.dxf"), CoreExport(hill_, {}));
+}
+
+TEST_F(ConvertProgram, ABadBatchReportsEveryFileWithTheProgramsMessage)
+{
+    std::filesystem::create_directory(folder_.file("out"));
+    WriteWholeFile(folder_.file("out/broken.dxf"), "old");
+    const ProgramRun result = run({"missing.bmp", "broken.bmp", "notes.txt", "icon.ico", "-o", "out"});
+    EXPECT_EQ(result.exitCode, kSomeFailed);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err,
+              "relief-foundry-convert: missing.bmp -> out/missing.dxf: " +
+                  MessageOf(Failure::CannotOpen, "missing.bmp") + ".\n"
+              "relief-foundry-convert: broken.bmp -> out/broken.dxf: " + loadMessage("broken.bmp") + ".\n"
+              "relief-foundry-convert: notes.txt -> out/notes.dxf: " + kNotAPictureMessage + ".\n"
+              "relief-foundry-convert: icon.ico -> out/icon.dxf: " + MessageOf(Failure::NotABitmap) + ".\n");
+    EXPECT_EQ(namesIn("out"), std::vector<std::string>{"broken.dxf"});
+    EXPECT_EQ(file("out/broken.dxf"), "old");
+}
+
+TEST_F(ConvertProgram, AMixedBatchConvertsTheGoodFilesAndFailsOverall)
+{
+    const ProgramRun result = run({"hill.bmp", "missing.bmp", "dune.BMP", "-o", "out", "--format", "stl"});
+    EXPECT_EQ(result.exitCode, kSomeFailed);
+    EXPECT_EQ(result.out, "hill.bmp -> out/hill.stl\ndune.BMP -> out/dune.stl\n");
+    EXPECT_EQ(result.err, "relief-foundry-convert: missing.bmp -> out/missing.stl: " +
+                              MessageOf(Failure::CannotOpen, "missing.bmp") + ".\n");
+    EXPECT_EQ(file("out/hill.stl"), CoreExport(hill_, {50, true, true, MeshFormat::Stl}));
+    EXPECT_EQ(file("out/dune.stl"), CoreExport(dune_, {50, true, true, MeshFormat::Stl}));
+}
+
+TEST_F(ConvertProgram, NeverWritesOverItsInputOrAnEarlierOutput)
+{
+    std::filesystem::create_directory(folder_.file("other"));
+    WriteBytes(folder_.file("other/hill.bmp"), EncodeBmp24(dune_));
+    ProgramRun result = run({"hill.bmp", "other/hill.bmp", "-o", "out"});
+    EXPECT_EQ(result.exitCode, kSomeFailed);
+    EXPECT_EQ(result.out, "hill.bmp -> out/hill.dxf\n");
+    EXPECT_EQ(result.err, "relief-foundry-convert: other/hill.bmp -> out/hill.dxf: an earlier input was written there.\n");
+    EXPECT_EQ(file("out/hill.dxf"), CoreExport(hill_, {}));
+
+    const std::string picture = file("hill.bmp");
+    result = run({"hill.bmp", "-o", "./hill.bmp"});
+    EXPECT_EQ(result.exitCode, kSomeFailed);
+    EXPECT_EQ(result.err, "relief-foundry-convert: hill.bmp -> ./hill.bmp: that is the input itself.\n");
+    EXPECT_EQ(file("hill.bmp"), picture);
+}
+
+struct UsageCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    const char* reason;
+};
+
+void PrintTo(const UsageCase& c, std::ostream* out) { *out << c.name; }
+
+class ConvertUsage : public ConvertProgram, public testing::WithParamInterface<UsageCase> {};
+
+TEST_P(ConvertUsage, ExitsWithTwoAndWritesNothing)
+{
+    const UsageCase& c = GetParam();
+    const std::vector<std::string> before = namesIn(".");
+    const ProgramRun result = run(c.arguments);
+    EXPECT_EQ(result.exitCode, kUsageError);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, std::string("relief-foundry-convert: ") + c.reason +
+                              "\nTry 'relief-foundry-convert --help' for more information.\n");
+    EXPECT_EQ(namesIn("."), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Errors, ConvertUsage,
+    testing::Values(UsageCase{"NoArguments", {}, "no input picture given"},
+                    UsageCase{"NoOutput", {"hill.bmp"},
+                              "no output given: add -o OUTPUT (a file for one input, a folder for several)"},
+                    UsageCase{"GridTooLarge", {"--grid", "301", "hill.bmp", "-o", "x"},
+                              "--grid takes a whole number from 1 to 300, not '301'"},
+                    UsageCase{"UnknownFormat", {"--format", "png", "hill.bmp", "-o", "x"},
+                              "--format takes dxf, stl or obj, not 'png'"},
+                    UsageCase{"UnknownOption", {"--fast", "hill.bmp", "-o", "x"}, "unknown option '--fast'"},
+                    UsageCase{"SeveralInputsIntoAFile", {"hill.bmp", "dune.BMP", "-o", "notes.txt"},
+                              "with several inputs OUTPUT must be a folder, and 'notes.txt' is a file"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ConvertProgram, HelpAndVersionGoToStandardOutput)
+{
+    ProgramRun result = run({"--help"});
+    EXPECT_EQ(result.exitCode, kAllConverted);
+    EXPECT_EQ(result.out, ConvertHelpText());
+    EXPECT_EQ(result.err, "");
+    result = run({"--version"});
+    EXPECT_EQ(result.exitCode, kAllConverted);
+    EXPECT_EQ(result.out, "relief-foundry-convert (Relief_Foundry) " RF_VERSION "\n");
+}
+
+// Another reader plugs in where the program passes LoadPictureFile.
+TEST(ConvertCommand, ReadsThroughThePictureReaderItIsGiven)
+{
+    const TempFolder folder;
+    const Picture generated = Ramp(30, 20, 100);
+    std::vector<std::string> asked;
+    const PictureReader reader = [&](const std::string& name) {
+        asked.push_back(name);
+        if (name.ends_with(".png"))
+            return generated;
+        throw EditorError(Failure::BitmapNotValid);
+    };
+    std::ostringstream out, err;
+    const std::string output = folder.file("out");
+    const int status = RunConvert({"--grid", "12", "a.png", "b.tif", "-o", output}, out, err, reader);
+    EXPECT_EQ(status, kSomeFailed);
+    EXPECT_EQ(asked, (std::vector<std::string>{"a.png", "b.tif"}));
+    EXPECT_EQ(out.str(), "a.png -> " + output + "/a.dxf\n");
+    EXPECT_EQ(err.str(), "relief-foundry-convert: b.tif -> " + output + "/b.dxf: Bitmap image is not valid.\n");
+    EXPECT_EQ(ReadWholeFile(output + "/a.dxf"), CoreExport(generated, {12}));
+}
+
+} // namespace

@@ -1,0 +1,157 @@
+#pragma once
+// The mesh files read back by code of the tests' own, so that the tests compare what a
+// reader of the file would see: the faces of a DXF, the triangles of a binary STL and the
+// vertices and faces of an OBJ.
+#include <array>
+#include <cmath>
+#include <compare>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "files/ByteOrder.h"
+
+// ---- DXF ------------------------------------------------------------------------------
+
+struct MeshFilePoint {
+    double x, y, z;
+    auto operator<=>(const MeshFilePoint&) const = default;
+};
+using MeshFileFace = std::array<MeshFilePoint, 4>;
+
+// The lines of a text file without their line ends (CR LF or LF).
+inline std::vector<std::string> TextLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The 3DFACE entities of a DXF file in file order, each corner as the file prints it.
+inline std::vector<MeshFileFace> DxfFaces(const std::string& text)
+{
+    const std::vector<std::string> lines = TextLines(text);
+    std::vector<MeshFileFace> faces;
+    for (std::size_t at = 0; at + 28 < lines.size(); ++at) {
+        if (lines[at] != "0" || lines[at + 1] != "3DFACE")
+            continue;
+        MeshFileFace face{};
+        // Group codes 10..33 follow the layer: a code line and a value line, twelve times.
+        for (std::size_t c = 0; c < 4; ++c) {
+            const std::size_t first = at + 5 + 6 * c;
+            face[c] = {std::strtod(lines[first].c_str(), nullptr), std::strtod(lines[first + 2].c_str(), nullptr),
+                       std::strtod(lines[first + 4].c_str(), nullptr)};
+        }
+        faces.push_back(face);
+    }
+    return faces;
+}
+
+// ---- OBJ ------------------------------------------------------------------------------
+
+struct ObjFile {
+    std::vector<std::string> comments;     // the "#" lines, without the "# "
+    std::vector<MeshFilePoint> vertices;   // "v" lines in order (vertex 1 first)
+    std::vector<std::vector<long>> faces;  // "f" lines: the vertex numbers as written
+    std::vector<std::string> otherLines;   // anything else
+};
+
+inline ObjFile ParseObj(const std::string& text)
+{
+    ObjFile obj;
+    for (const std::string& line : TextLines(text)) {
+        std::istringstream fields(line);
+        std::string kind;
+        fields >> kind;
+        if (kind == "#") {
+            obj.comments.push_back(line.substr(line.size() > 1 ? 2 : 1));
+        } else if (kind == "v") {
+            std::string x, y, z, rest;
+            fields >> x >> y >> z;
+            if (fields >> rest)
+                obj.otherLines.push_back(line);
+            obj.vertices.push_back({std::strtod(x.c_str(), nullptr), std::strtod(y.c_str(), nullptr),
+                                    std::strtod(z.c_str(), nullptr)});
+        } else if (kind == "f") {
+            std::vector<long> corners;
+            for (std::string number; fields >> number;)
+                corners.push_back(std::strtol(number.c_str(), nullptr, 10));
+            obj.faces.push_back(corners);
+        } else {
+            obj.otherLines.push_back(line);
+        }
+    }
+    return obj;
+}
+
+// The faces with their corners looked up; a face that is no quadrilateral or names a
+// vertex that is not there comes out with NaN corners.
+inline std::vector<MeshFileFace> ObjFaces(const ObjFile& obj)
+{
+    std::vector<MeshFileFace> faces;
+    for (const std::vector<long>& numbers : obj.faces) {
+        MeshFileFace face;
+        for (std::size_t c = 0; c < 4; ++c) {
+            const long n = c < numbers.size() ? numbers[c] : 0;
+            if (numbers.size() == 4 && n >= 1 && static_cast<std::size_t>(n) <= obj.vertices.size())
+                face[c] = obj.vertices[static_cast<std::size_t>(n - 1)];
+            else
+                face[c] = {std::nan(""), std::nan(""), std::nan("")};
+        }
+        faces.push_back(face);
+    }
+    return faces;
+}
+
+// ---- Binary STL -----------------------------------------------------------------------
+
+struct StlVertex {
+    float x, y, z;
+    auto operator<=>(const StlVertex&) const = default;
+};
+
+struct StlTriangle {
+    StlVertex normal;
+    std::array<StlVertex, 3> corners;
+    std::uint16_t attribute;
+};
+
+struct StlFile {
+    std::string header;  // the 80 bytes
+    std::uint32_t count = 0;
+    std::vector<StlTriangle> triangles;
+    bool sizeMatches = false;  // the file is exactly 84 + 50 x count bytes
+};
+
+inline float ReadF32(const std::uint8_t* p)
+{
+    const std::uint32_t bits = ReadU32(p);
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+inline StlFile ParseStl(const std::string& bytes)
+{
+    StlFile stl;
+    if (bytes.size() < 84)
+        return stl;
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    stl.header = bytes.substr(0, 80);
+    stl.count = ReadU32(data + 80);
+    stl.sizeMatches = bytes.size() == 84 + 50 * std::uint64_t{stl.count};
+    for (std::size_t at = 84; at + 50 <= bytes.size(); at += 50) {
+        const std::uint8_t* t = data + at;
+        const auto vertex = [&](int k) { return StlVertex{ReadF32(t + 12 * k), ReadF32(t + 12 * k + 4), ReadF32(t + 12 * k + 8)}; };
+        stl.triangles.push_back({vertex(0), {vertex(1), vertex(2), vertex(3)}, ReadU16(t + 48)});
+    }
+    return stl;
+}

@@ -1,0 +1,275 @@
+// File › Export STL and Export OBJ through the real menu items: their places in the menu,
+// captions, dialogs and failures, the files they write; and relief-foundry-convert, run
+// as a process, writing byte for byte what the window's three exports write after the
+// same picture was loaded with the same grid size and options.
+#include <QMenu>
+#include <QTest>
+#include <QToolButton>
+
+#include "MainWindowFixture.h"
+#include "export/WriteObj.h"
+#include "export/WriteStl.h"
+#include "files/BmpWriter.h"
+#include "model/SampleHeights.h"
+#include "ui/ErrorDisplay.h"
+#include "tests/support/PictureBuilder.h"
+#include "tests/support/RunProgram.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+using Writer = void (*)(EditorState&, const ImageSurface&, const std::string&, FileOps&);
+
+// What one mesh command is called and shows.
+struct MeshCommand {
+    const char* format;  // "STL", "OBJ"
+    const char* objectName;
+    Writer write;
+    QString waiting() const { return QStringLiteral("Exporting %1... Please Wait").arg(QLatin1String(format)); }
+    QString complete() const { return QStringLiteral("Exporting %1 Complete").arg(QLatin1String(format)); }
+};
+
+const MeshCommand kStl{"STL", "ExportSTL1", WriteStl};
+const MeshCommand kObj{"OBJ", "ExportOBJ1", WriteObj};
+
+class ExportMeshCommandsTest : public MainWindowFixture {
+protected:
+    QAction* item(const MeshCommand& command) { return Find<QAction>(form, command.objectName); }
+
+    // What the core writes for the window's present state, without touching it.
+    QByteArray coreOutput(const MeshCommand& command)
+    {
+        EditorState copy = state();
+        const QString file = temp.path(QStringLiteral("core"));
+        command.write(copy, surface(), file.toStdString(), SystemFileOps());
+        return ReadWholeFile(file);
+    }
+
+    QString exportTo(const MeshCommand& command, const QString& name)
+    {
+        const QString file = temp.path(name);
+        dialogs.saveAnswers.push_back(file);
+        item(command)->trigger();
+        return file;
+    }
+
+    TempFolder temp;
+};
+
+TEST_F(ExportMeshCommandsTest, TheItemsFollowExportDxfInTheFileMenu)
+{
+    QStringList names, captions;
+    for (QAction* action : fileMenu->menu()->actions()) {
+        names << action->objectName();
+        captions << action->text();
+    }
+    EXPECT_EQ(names, (QStringList{"NewBMP1", "LoadBMP1", "ImportPicture1", "SaveBMP1", "N1", "ExportDXF1",
+                                  "ExportSTL1", "ExportOBJ1", "", "Exit1"}));
+    EXPECT_EQ(captions, (QStringList{"&New BMP", "&Load BMP", "&Import Picture...", "&Save BMP", "", "Export &DXF",
+                                     "Export S&TL...", "Export &OBJ...", "", "E&xit"}));
+}
+
+TEST_F(ExportMeshCommandsTest, EachHasItsOwnDialogProposingTheSameNameEveryTime)
+{
+    struct Expected {
+        const MeshCommand& command;
+        const char *title, *filter, *pattern, *name;
+    };
+    for (const Expected& e : {Expected{kStl, "Export To STL from Relief_Foundry", "Stereolithography(*.STL)", "*.STL",
+                                       "VORTALQUENCH.STL"},
+                              Expected{kObj, "Export To OBJ from Relief_Foundry", "Wavefront OBJ(*.OBJ)", "*.OBJ",
+                                       "VORTALQUENCH.OBJ"}}) {
+        dialogs.saveRequests.clear();
+        saveAction->trigger();  // cancelled: leaves its own values in the shared dialog
+        exportTo(e.command, QStringLiteral("first"));
+        item(e.command)->trigger();  // cancelled
+        ASSERT_EQ(dialogs.saveRequests.size(), 3u);
+        for (const ScriptedDialogs::FileRequest& request : {dialogs.saveRequests[1], dialogs.saveRequests[2]}) {
+            EXPECT_EQ(request.settings.title, e.title);
+            EXPECT_EQ(request.settings.filterLabel, e.filter);
+            EXPECT_EQ(request.settings.filterPattern, e.pattern);
+            EXPECT_EQ(request.settings.defaultExtension, e.pattern);
+            EXPECT_EQ(request.settings.fileName, e.name);
+            EXPECT_TRUE(request.settings.overwritePrompt);
+        }
+    }
+    // The dialog DXF export and Save BMP share kept its title: the mesh exports never used it.
+    saveAction->trigger();
+    EXPECT_EQ(dialogs.saveRequests.back().settings.title, "Export To DXF from Relief_Foundry");
+    EXPECT_EQ(dialogs.saveRequests.back().settings.fileName, "VORTALQUENCH.BMP");
+}
+
+struct CaptionRow {
+    const char* name;
+    const MeshCommand* command;
+    const char* answer;  // nullptr: cancel; "missing/..." a folder that does not exist
+    bool completes;
+    const char* message;  // nullptr: none
+};
+
+void PrintTo(const CaptionRow& row, std::ostream* out) { *out << row.name; }
+
+class MeshExportCaptions : public ExportMeshCommandsTest, public ::testing::WithParamInterface<CaptionRow> {};
+
+TEST_P(MeshExportCaptions, WaitDuringTheDialogAndEndByOutcome)
+{
+    const CaptionRow& row = GetParam();
+    if (row.answer)
+        dialogs.saveAnswers.push_back(temp.path(QString::fromLatin1(row.answer)));
+    QStringList captions;
+    QObject::connect(form, &QWidget::windowTitleChanged, [&](const QString& title) { captions << title; });
+    item(*row.command)->trigger();
+    ASSERT_EQ(dialogs.saveRequests.size(), 1u);
+    EXPECT_EQ(dialogs.saveRequests[0].caption, row.command->waiting());
+    QStringList expected = {row.command->waiting()};
+    if (row.completes)
+        expected << row.command->complete();
+    EXPECT_EQ(captions, expected);
+    EXPECT_EQ(form->windowTitle(), expected.last());
+    if (row.message) {
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text, QString::fromLatin1(row.message));
+        EXPECT_EQ(dialogs.messages[0].title, AppTitle());
+        EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::Critical);
+    } else {
+        EXPECT_TRUE(dialogs.messages.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, MeshExportCaptions,
+    ::testing::Values(CaptionRow{"StlConfirmed", &kStl, "a.stl", true, nullptr},
+                      CaptionRow{"StlCancelled", &kStl, nullptr, true, nullptr},
+                      CaptionRow{"StlFailing", &kStl, "missing/a.stl", false, "Invalid filename."},
+                      CaptionRow{"ObjConfirmed", &kObj, "a.obj", true, nullptr},
+                      CaptionRow{"ObjCancelled", &kObj, nullptr, true, nullptr},
+                      CaptionRow{"ObjFailing", &kObj, "missing/a.obj", false, "Invalid filename."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ExportMeshCommandsTest, WriteWhatTheCoreWritesAndSampleAsTheDxfExportDoes)
+{
+    QTest::mouseClick(gridSizeUpDown->downButton(), Qt::LeftButton);  // grid size 40
+    exportBlackAction->trigger();
+    EditorState expected = state();
+    SampleHeights(expected, surface());
+    for (const MeshCommand* command : {&kStl, &kObj}) {
+        const QByteArray core = coreOutput(*command);
+        EXPECT_EQ(ReadWholeFile(exportTo(*command, QStringLiteral("mesh"))), core) << command->format;
+        for (int i = 0; i <= HeightGrid::kMaxIndex; ++i)
+            for (int j = 0; j <= HeightGrid::kMaxIndex; ++j)
+                ASSERT_EQ(state().heights.at(i, j), expected.heights.at(i, j)) << i << ", " << j;
+        EXPECT_EQ(state().gridSize, 40);
+        EXPECT_EQ(state().stepX, expected.stepX);
+        EXPECT_EQ(state().stepY, expected.stepY);
+        EXPECT_FALSE(state().exportBlackPlanes);
+        EXPECT_TRUE(state().exportWhitePlanes);
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ExportMeshCommandsTest, AnIconPictureStopsEitherBeforeAnyFile)
+{
+    surface().putPicture(IconSurface().picture());
+    for (const MeshCommand* command : {&kStl, &kObj}) {
+        dialogs.messages.clear();
+        const QString file = exportTo(*command, QStringLiteral("icon.mesh"));
+        EXPECT_FALSE(QFile::exists(file));
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text, "Can only modify an image if it contains a bitmap.");
+        EXPECT_EQ(form->windowTitle(), command->waiting());
+    }
+}
+
+// ---- The converter against the window ----------------------------------------------------
+
+struct SameBytesRow {
+    const char* name;
+    const char* format;  // the converter's --format, and the menu item's object name
+    const char* itemName;
+    int downClicks, upClicks;  // on the grid-size arrows, downs first
+    int gridSize;              // what the clicks give
+    bool black, white;
+};
+
+void PrintTo(const SameBytesRow& row, std::ostream* out) { *out << row.name; }
+
+class ConverterMatchesTheWindow : public ExportMeshCommandsTest, public ::testing::WithParamInterface<SameBytesRow> {};
+
+TEST_P(ConverterMatchesTheWindow, ForTheSamePictureGridAndOptions)
+{
+    const SameBytesRow& row = GetParam();
+    Picture relief = MakePicture(97, 61, kBlack);
+    for (int y = 0; y < relief.height; ++y)
+        for (int x = 0; x < relief.width; ++x)
+            SetPixel(relief, x, y, x > 70 ? kWhite : ColourOfSum((x * x + 3 * y * y) % 766));
+    const QString picture = temp.path(QStringLiteral("relief.bmp"));
+    WriteBytes(picture.toStdString(), EncodeBmp24(relief));
+
+    // The window: export once (so the grid holds heights), then load, choose, export.
+    exportTo(kStl, QStringLiteral("before.stl"));
+    dialogs.openAnswers.push_back(picture);
+    loadAction->trigger();
+    for (int click = 0; click < row.downClicks; ++click)
+        QTest::mouseClick(gridSizeUpDown->downButton(), Qt::LeftButton);
+    for (int click = 0; click < row.upClicks; ++click)
+        QTest::mouseClick(gridSizeUpDown->upButton(), Qt::LeftButton);
+    ASSERT_EQ(gridSizeBox->text(), QString::number(row.gridSize));
+    if (!row.black)
+        exportBlackAction->trigger();
+    if (!row.white)
+        exportWhiteAction->trigger();
+    const QString windowFile = temp.path(QStringLiteral("window.") + QLatin1String(row.format));
+    dialogs.saveAnswers.push_back(windowFile);
+    Find<QAction>(form, row.itemName)->trigger();
+    ASSERT_TRUE(dialogs.messages.empty());
+
+    std::vector<std::string> arguments{"--format", row.format, "--grid", std::to_string(row.gridSize)};
+    if (!row.black)
+        arguments.push_back("--no-black");
+    if (!row.white)
+        arguments.push_back("--no-white");
+    arguments.insert(arguments.end(), {"relief.bmp", "-o", std::string("converted.") + row.format});
+    const ProgramRun run = RunProgram(RF_CONVERT_PROGRAM, arguments, temp.path());
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const QByteArray windowBytes = ReadWholeFile(windowFile);
+    ASSERT_GT(windowBytes.size(), 84);
+    EXPECT_TRUE(windowBytes == ReadWholeFile(temp.path(QStringLiteral("converted.") + QLatin1String(row.format))));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, ConverterMatchesTheWindow,
+    ::testing::Values(SameBytesRow{"DxfAtTheStartGrid", "dxf", "ExportDXF1", 0, 0, 50, true, true},
+                      SameBytesRow{"DxfGrid70WithoutBlack", "dxf", "ExportDXF1", 0, 2, 70, false, true},
+                      SameBytesRow{"DxfGrid300WithoutEither", "dxf", "ExportDXF1", 0, 25, 300, false, false},
+                      SameBytesRow{"DxfGrid1WithoutWhite", "dxf", "ExportDXF1", 5, 0, 1, true, false},
+                      SameBytesRow{"StlGrid11", "stl", "ExportSTL1", 5, 1, 11, false, true},
+                      SameBytesRow{"ObjGrid30WithoutBlack", "obj", "ExportOBJ1", 2, 0, 30, false, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The converter reads what Import Picture reads, as it reads it: a 16-bit grey height map
+// gives the same DXF as Import Picture followed by Export DXF.
+TEST_F(ExportMeshCommandsTest, ConverterReadsSixteenBitPicturesAsImportPictureDoes)
+{
+    QImage deep(90, 70, QImage::Format_Grayscale16);
+    for (int y = 0; y < deep.height(); ++y) {
+        auto* row = reinterpret_cast<quint16*>(deep.scanLine(y));
+        for (int x = 0; x < deep.width(); ++x)
+            row[x] = static_cast<quint16>((x * 731 + y * 977) % 65536);
+    }
+    const QString picture = temp.path(QStringLiteral("deep.png"));
+    ASSERT_TRUE(deep.save(picture));
+    dialogs.openAnswers.push_back(picture);
+    Find<QAction>(form, "ImportPicture1")->trigger();
+    const QString windowFile = temp.path(QStringLiteral("window.dxf"));
+    dialogs.saveAnswers.push_back(windowFile);
+    exportDxfAction->trigger();
+    ASSERT_TRUE(dialogs.messages.empty());
+
+    const ProgramRun run = RunProgram(RF_CONVERT_PROGRAM, {"deep.png", "-o", "converted.dxf"}, temp.path());
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const QByteArray windowBytes = ReadWholeFile(windowFile);
+    ASSERT_GT(windowBytes.size(), 1000);
+    EXPECT_TRUE(windowBytes == ReadWholeFile(temp.path(QStringLiteral("converted.dxf"))));
+}
+
+}  // namespace
