@@ -110,6 +110,7 @@ void MainWindow::buildMenu()
     file->addSeparator();
     exitAction_ = MakeItem(file, QStringLiteral("E&xit"), "Exit1");
 
+    buildViewMenu();
     QMenu* options = MakeMenu(menuBar(), QStringLiteral("&Options"), "Options1");
     exportBlackAction_ = MakeItem(options, QStringLiteral("Export &Black"), "ExportBlack1");
     exportBlackAction_->setStatusTip(QStringLiteral("Include Black Planes in output"));
@@ -213,6 +214,7 @@ void MainWindow::connectHandlers()
     connect(intensityNudge_, &UpDown::clicked, this, Guarded(this, [this](bool up) { nudgeIntensity(up); }));
     connect(keyPreview_, &KeyPreview::keyPressed, this,
             Guarded(this, [this](int key, ShiftState shift) { previewKey(key, shift); }));
+    connectPreview();
 }
 
 // Closing the main window ends the program at once, as File > Exit does.

@@ -1,6 +1,7 @@
 #pragma once
 #include <QMainWindow>
 #include <QPointer>
+#include <memory>
 
 #include "model/Colour.h"
 #include "model/EditorState.h"
@@ -15,12 +16,13 @@ class ColourStrip;
 class HelpWindow;
 class ImageView;
 class KeyPreview;
+class PreviewWindow;
 class SpeedButton;
 class UpDown;
 
 // The main window: the picture in the top-left corner, the strip of controls along the
-// bottom, and the File, Options and Help menus. Every widget and menu item keeps the
-// name the program has always given it as its Qt object name, so tests and searches
+// bottom, and the File, View, Options and Help menus. Every widget and menu item keeps
+// the name the program has always given it as its Qt object name, so tests and searches
 // find it by that name:
 //
 //   member              object name     member               object name
@@ -32,9 +34,9 @@ class UpDown;
 //   blurTool_           SpeedButton3    exportBlackAction_   ExportBlack1
 //   nibSizeLabel_       Label2          exportWhiteAction_   ExportWhite1
 //   gridSizeBox_        EGridSize       quickHelpAction_     QuickHelp1
-//   gridSizeUpDown_     UpDown1         (menus)              File1, Options1, Help1
-//   colourButton_       Button1         (first separator)    N1
-//   nibSizeBox_         ENibSize
+//   gridSizeUpDown_     UpDown1         previewAction_       Preview1
+//   colourButton_       Button1         (menus)              File1, View1, Options1, Help1
+//   nibSizeBox_         ENibSize        (first separator)    N1
 //   nibSizeUpDown_      UNibSize
 //   intensityNudge_     UpDown2
 class MainWindow : public QMainWindow {
@@ -48,6 +50,11 @@ public:
 
     // The program-wide editing state, for looking at (tests, the screenshot tool).
     const EditorState& state() const { return state_; }
+
+signals:
+    // Something the exported mesh depends on may have changed: the picture (every change,
+    // at once), the grid size, an export option, or the heights (an export, Load's reset).
+    void meshInputsChanged();
 
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -90,6 +97,11 @@ private:
     void loadPicture();
     void savePicture();
 
+    // The 3D preview (ui/MainWindowPreview.cpp)
+    void buildViewMenu();
+    void connectPreview();
+    void showPreview();
+
     EditorState state_;
     QPointer<HelpWindow> helpWindow_;
 
@@ -101,6 +113,7 @@ private:
     QAction* exportBlackAction_ = nullptr;
     QAction* exportWhiteAction_ = nullptr;
     QAction* quickHelpAction_ = nullptr;
+    QAction* previewAction_ = nullptr;
 
     // Controls, in stacking order
     ImageView* picture_ = nullptr;          // owns the picture's surface
@@ -122,4 +135,11 @@ private:
     FileDialogSettings saveDialog_;
     FileDialogSettings openDialog_;
     ColourValue colourDialogColour_ = kBlack;  // the colour dialog's own colour
+
+    // Made when first asked for; a window of its own, not a child, so either window can
+    // be in front. Declared last, so it goes before the state and picture it shows.
+    struct PreviewWindowDeleter {
+        void operator()(PreviewWindow* window) const;  // where the type is complete
+    };
+    std::unique_ptr<PreviewWindow, PreviewWindowDeleter> previewWindow_;
 };

@@ -1,5 +1,5 @@
 // The drawing arrays must hold exactly the faces the DXF file holds, in its order, for
-// every pair of options; a rebuild must not allocate, and no grid size may break them.
+// every pair of options; a rebuild must not allocate, and no grid size may break it.
 #include "export/MeshVertices.h"
 
 #include <gtest/gtest.h>
@@ -32,23 +32,35 @@ Picture TestTerrain()
     return picture;
 }
 
-// The faces the arrays draw, two triangles at a time, as the file would print their
-// corners: (1, 2, 3) and (1, 3, 4) give back corners 1 to 4.
+// The faces the array draws, as the file would print their corners: of each face's six
+// vertices, the first, second, third and sixth are corners 1 to 4; the fourth and fifth
+// repeat corners 1 and 3.
 std::vector<DxfFace> DrawnFaces(const MeshVertices& mesh)
 {
     std::vector<DxfFace> faces;
-    for (std::size_t t = 0; t + 5 < mesh.triangles.size(); t += 6) {
-        const std::uint32_t* tri = mesh.triangles.data() + t;
-        EXPECT_EQ(tri[3], tri[0]);
-        EXPECT_EQ(tri[4], tri[2]);
-        const std::uint32_t corners[4] = {tri[0], tri[1], tri[2], tri[5]};
+    const auto vertex = [&](std::size_t face, std::size_t k, std::size_t axis) {
+        return mesh.positions[face * kFloatsPerFace + k * 3 + axis];
+    };
+    for (std::size_t f = 0; f < mesh.faceCount(); ++f) {
         DxfFace face{};
+        const std::size_t corners[4] = {0, 1, 2, 5};
         for (std::size_t c = 0; c < 4; ++c)
-            for (std::size_t k = 0; k < 3; ++k)
-                face[3 * c + k] = mesh.positions[std::size_t{corners[c]} * 3 + k];
+            for (std::size_t axis = 0; axis < 3; ++axis)
+                face[3 * c + axis] = vertex(f, corners[c], axis);
+        for (std::size_t axis = 0; axis < 3; ++axis) {
+            EXPECT_EQ(vertex(f, 3, axis), vertex(f, 0, axis)) << "face " << f;
+            EXPECT_EQ(vertex(f, 4, axis), vertex(f, 2, axis)) << "face " << f;
+        }
         faces.push_back(face);
     }
     return faces;
+}
+
+// The upward part of a triangle's normal by the right-hand rule: positive when its
+// corners run counter-clockwise seen from above.
+float Upwardness(const float* a, const float* b, const float* c)
+{
+    return (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
 }
 
 class MeshVerticesOptions : public testing::TestWithParam<std::pair<bool, bool>> {};
@@ -72,9 +84,7 @@ TEST_P(MeshVerticesOptions, DrawTheFacesOfTheDxfFileInItsOrder)
     const std::vector<DxfFace> written = DxfFacesOf(ReadWholeFile(folder.file("mesh.dxf")));
 
     MeshVertices mesh;
-    BuildMeshVertices(state, mesh, false);
-    EXPECT_EQ(mesh.gridSize, 17);
-    EXPECT_EQ(mesh.vertexCount(), 19u * 18u + 4u);
+    BuildMeshVertices(state, mesh);
     EXPECT_EQ(mesh.hasBaseFace, black == white);
     const std::vector<DxfFace> drawn = DrawnFaces(mesh);
     ASSERT_EQ(drawn.size(), written.size());
@@ -116,7 +126,7 @@ TEST_P(MeshVerticesCounts, LeaveOutWhatTheOptionsLeaveOut)
     state.exportWhitePlanes = row.white;
     SampleHeights(state, surface);
     MeshVertices mesh;
-    BuildMeshVertices(state, mesh, false);
+    BuildMeshVertices(state, mesh);
     EXPECT_EQ(mesh.faceCount(), row.faces);
     EXPECT_EQ(mesh.hasBaseFace, row.base);
 }
@@ -136,24 +146,21 @@ INSTANTIATE_TEST_SUITE_P(
                     CountRow{"WhiteGroundWhiteOff", kWhite, true, false, 20, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(MeshVerticesTest, EdgesFollowEachFacesCornersWhenAskedFor)
+// Both triangles of a face turn as the face does, cell faces up and the base face down,
+// so they face where a modelling package reading the file sees the faces face.
+TEST(MeshVerticesTest, TrianglesTurnAsTheirFace)
 {
-    const ImageSurface surface = SurfaceWith(TestTerrain());
     EditorState state;
-    ResetGrid(state, surface);
-    ApplyGridSizeText(state, "6");
-    SampleHeights(state, surface);
+    state.gridSize = 3;
     MeshVertices mesh;
-    BuildMeshVertices(state, mesh, false);
-    EXPECT_TRUE(mesh.edges.empty());
-    BuildMeshVertices(state, mesh, true);
-    ASSERT_EQ(mesh.edges.size(), mesh.faceCount() * 8);
+    BuildMeshVertices(state, mesh);
+    ASSERT_EQ(mesh.faceCount(), 4u * 3u + 1u);
     for (std::size_t f = 0; f < mesh.faceCount(); ++f) {
-        const std::uint32_t* tri = mesh.triangles.data() + f * 6;
-        const std::uint32_t corners[4] = {tri[0], tri[1], tri[2], tri[5]};
-        for (std::size_t e = 0; e < 4; ++e) {
-            EXPECT_EQ(mesh.edges[f * 8 + e * 2], corners[e]);
-            EXPECT_EQ(mesh.edges[f * 8 + e * 2 + 1], corners[(e + 1) % 4]);
+        const float* v = mesh.positions.data() + f * kFloatsPerFace;
+        const bool base = f + 1 == mesh.faceCount();
+        for (const float* triangle : {v, v + 9}) {
+            const float up = Upwardness(triangle, triangle + 3, triangle + 6);
+            EXPECT_EQ(up, base ? -12.0f : 1.0f) << "face " << f;  // the base face spans 4 x 3
         }
     }
 }
@@ -169,43 +176,40 @@ TEST(MeshVerticesTest, RebuildingAtTheSameGridSizeAllocatesNothing)
     state.exportBlackPlanes = false;  // fewer faces the first time
     SampleHeights(state, surface);
     MeshVertices mesh;
-    BuildMeshVertices(state, mesh, true);
+    BuildMeshVertices(state, mesh);
     state.exportBlackPlanes = true;
     const long before = AllocationCount();
-    BuildMeshVertices(state, mesh, true);
+    BuildMeshVertices(state, mesh);
     EXPECT_EQ(AllocationCount(), before);
     EXPECT_EQ(mesh.faceCount(), 301u * 300u + 1u);
 }
 
 struct GridRow {
     int gridSize;
-    int builtOn;
     std::size_t faces;
+    float farCorner;  // the base face's third corner's X
 };
 
 class MeshVerticesGrid : public testing::TestWithParam<GridRow> {};
 
 // The grid box keeps the size within 1..300; whatever value reaches the state, the
-// arrays stay within themselves: every vertex number a triangle uses exists.
-TEST_P(MeshVerticesGrid, AnyGridSizeGivesConsistentArrays)
+// array holds whole faces within the grid's reach.
+TEST_P(MeshVerticesGrid, AnyGridSizeGivesWholeFaces)
 {
     const GridRow& row = GetParam();
     EditorState state;
     state.gridSize = row.gridSize;
     MeshVertices mesh;
-    BuildMeshVertices(state, mesh, true);
-    EXPECT_EQ(mesh.gridSize, row.builtOn);
-    EXPECT_EQ(mesh.faceCount(), row.faces);
-    for (std::uint32_t vertex : mesh.triangles)
-        ASSERT_LT(vertex, mesh.vertexCount());
-    for (std::uint32_t vertex : mesh.edges)
-        ASSERT_LT(vertex, mesh.vertexCount());
+    BuildMeshVertices(state, mesh);
+    EXPECT_EQ(mesh.positions.size(), row.faces * kFloatsPerFace);
+    ASSERT_TRUE(mesh.hasBaseFace);
+    EXPECT_EQ(mesh.positions[mesh.positions.size() - kFloatsPerFace + 6], row.farCorner);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, MeshVerticesGrid,
-                         testing::Values(GridRow{1, 1, 3}, GridRow{300, 300, 301 * 300 + 1},
-                                         GridRow{1000, 300, 301 * 300 + 1}, GridRow{0, 0, 1},
-                                         GridRow{-7, 0, 1}),
+                         testing::Values(GridRow{1, 3, 2.0f}, GridRow{300, 301 * 300 + 1, 301.0f},
+                                         GridRow{1000, 301 * 300 + 1, 301.0f}, GridRow{0, 1, 1.0f},
+                                         GridRow{-7, 1, -6.0f}),
                          [](const auto& info) {
                              const int size = info.param.gridSize;
                              return size < 0 ? "Minus" + std::to_string(-size) : std::to_string(size);
