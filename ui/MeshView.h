@@ -52,7 +52,9 @@ public:
     // The line shown instead of the mesh (the picture cannot be sampled, or OpenGL could
     // not be set up); empty while the mesh shows.
     QString statusLine() const;
-    // The faces drawn since the last sampling, and how many samplings there have been.
+    // What the last sampling gave: the faces' arrays, how many of them are drawn (none
+    // before the first frame or without OpenGL), and how many samplings there have been.
+    const MeshVertices& mesh() const { return mesh_; }
     std::size_t faceCount() const { return drawnFaces_; }
     int samplings() const { return samplings_; }
 
