@@ -23,6 +23,9 @@ protected:
         previewAction->trigger();
         window = PreviewWindowOf();
         ASSERT_NE(window, nullptr);
+        // The window system activates the new window in its own time; the keys of the
+        // tests need it active now.
+        QApplication::setActiveWindow(window);
         view = window->findChild<MeshView*>(QStringLiteral("MeshView"));
         ASSERT_NE(view, nullptr) << "no OpenGL: " << MeshView::openGlUnavailableReason().toStdString();
     }
