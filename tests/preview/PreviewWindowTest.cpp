@@ -253,20 +253,34 @@ TEST_F(PreviewWindowTest, TheWheelZoomsTowardsThePointer)
     EXPECT_NEAR(after.y(), pointer.y(), 0.01);
 }
 
+// On flat ground (New), the wireframe draws the faces' sides and leaves the background
+// between them; the shaded view covers it.
 TEST_F(PreviewWindowTest, WTogglesTheWireframeAndTheExaggerationRunsFromOneToTen)
 {
     OpenPreview();
+    newAction->trigger();
     auto* wireframe = Find<QAction>(window, "Wireframe");
+    const QVector3D inCell(25.5f, 25.5f, 0.0f);
+    const QVector3D onSide(25.0f, 25.5f, 0.0f);
+    EXPECT_NE(Render().pixel(Projected(inCell)), kBackground);
     QTest::keyClick(view, Qt::Key_W);
     EXPECT_TRUE(view->wireframe());
     EXPECT_TRUE(wireframe->isChecked());
     const QImage lines = Render();
+    EXPECT_EQ(lines.pixel(Projected(inCell)), kBackground);
+    // A line about a pixel wide: one of the pixels around the side's point has its grey,
+    // the lines' unlit ramp starting at 0.45.
+    int lineGrey = 0;
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) {
+            const QRgb pixel = lines.pixel(Projected(onSide) + QPoint(dx, dy));
+            if (IsGrey(pixel))
+                lineGrey = qRed(pixel);
+        }
+    EXPECT_NEAR(lineGrey, 115, 3);
     QTest::keyClick(view, Qt::Key_W);
     EXPECT_FALSE(view->wireframe());
-    // Faces show solid, lines leave the background between them.
-    const QPoint middle = Projected(QVector3D(25.25f, 25.25f, 0.0f));
-    EXPECT_NE(Render().pixel(middle), kBackground);
-    EXPECT_EQ(lines.pixel(0, 0), kBackground);
+    EXPECT_NE(Render().pixel(Projected(inCell)), kBackground);
 
     auto* exaggeration = Find<QSpinBox>(window, "Exaggeration");
     EXPECT_EQ(exaggeration->value(), 1);

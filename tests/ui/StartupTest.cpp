@@ -153,11 +153,13 @@ TEST_F(StartupTest, ToolButtonsCarryHintsAndGlyphs)
 
 TEST_F(StartupTest, MenusCarryCaptionsSeparatorsAndTheF1Shortcut)
 {
+    // The View menu (the 3D preview, tested with it) stands right before Options.
     const QList<QAction*> bar = form->menuBar()->actions();
-    ASSERT_EQ(bar.size(), 3);
+    ASSERT_EQ(bar.size(), 4);
     EXPECT_EQ(bar[0], fileMenu);
-    EXPECT_EQ(bar[1], optionsMenu);
-    EXPECT_EQ(bar[2], helpMenu);
+    EXPECT_EQ(bar[1], Find<QAction>(form, "View1"));
+    EXPECT_EQ(bar[2], optionsMenu);
+    EXPECT_EQ(bar[3], helpMenu);
     EXPECT_EQ(fileMenu->text(), "&File");
     EXPECT_EQ(optionsMenu->text(), "&Options");
     EXPECT_EQ(helpMenu->text(), "&Help");
