@@ -53,6 +53,7 @@ void ImageView::surfaceChanged(const Rect& changed)
         flushPosted_ = true;
         QMetaObject::invokeMethod(this, &ImageView::flushChanges, Qt::QueuedConnection);
     }
+    emit pictureChanged(QRect(changed.left, changed.top, changed.right - changed.left, changed.bottom - changed.top));
 }
 
 void ImageView::flushChanges()

@@ -24,6 +24,11 @@ signals:
     void mouseDown(Qt::MouseButton button, ShiftState shift, int x, int y);
     void mouseMove(ShiftState shift, int x, int y);
     void mouseUp(Qt::MouseButton button, ShiftState shift, int x, int y);
+    // After every change of the picture, at once, with the rectangle that changed in
+    // picture coordinates: empty for a fill that changed nothing, the whole picture when
+    // it was replaced. A whole-picture blur sends one per block; receivers that redraw
+    // should gather them.
+    void pictureChanged(QRect changed);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

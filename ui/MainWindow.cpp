@@ -117,6 +117,7 @@ void MainWindow::buildMenu()
     exitAction_ = MakeItem(file, QStringLiteral("E&xit"), "Exit1");
     buildEditMenu();
 
+    buildViewMenu();
     QMenu* options = MakeMenu(menuBar(), QStringLiteral("&Options"), "Options1");
     exportBlackAction_ = MakeItem(options, QStringLiteral("Export &Black"), "ExportBlack1");
     exportBlackAction_->setStatusTip(QStringLiteral("Include Black Planes in output"));
@@ -226,6 +227,7 @@ void MainWindow::connectHandlers()
     connectUndoHandlers();
     pictureDrop_ = new PictureDrop(this);
     connect(pictureDrop_, &PictureDrop::fileDropped, this, Guarded(this, [this](const QString& f) { dropPicture(f); }));
+    connectPreview();
 }
 
 // Closing the main window ends the program at once, as File > Exit does.

@@ -19,12 +19,13 @@ class ImageView;
 class KeyPreview;
 class PictureHistory;
 class PictureDrop;
+class PreviewWindow;
 class SpeedButton;
 class UpDown;
 struct Picture;
 
 // The main window: the picture in the top-left corner, the strip of controls along the
-// bottom, and the File, Edit, Options and Help menus. Every widget and menu item keeps
+// bottom, and the File, Edit, View, Options and Help menus. Every widget and menu item keeps
 // the name the program has always given it as its Qt object name, so tests and searches
 // find it by that name:
 //
@@ -42,7 +43,8 @@ struct Picture;
 //   nibSizeBox_         ENibSize        exportObjAction_     ExportOBJ1
 //   nibSizeUpDown_      UNibSize        undoAction_          Undo1
 //   intensityNudge_     UpDown2         redoAction_          Redo1
-//                                       (menus)              File1, Edit1, Options1, Help1
+//                                       previewAction_       Preview1
+//                                       (menus)              File1, Edit1, View1, Options1, Help1
 //                                       (first separator)    N1
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -55,6 +57,11 @@ public:
 
     // The program-wide editing state, for looking at (tests, the screenshot tool).
     const EditorState& state() const { return state_; }
+
+signals:
+    // Something the exported mesh depends on may have changed: the picture (every change,
+    // at once), the grid size, an export option, or the heights (an export, Load's reset).
+    void meshInputsChanged();
 
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -118,6 +125,10 @@ private:
     // Mesh exports beside the DXF (ui/MainWindowMeshes.cpp)
     void exportStl();
     void exportObj();
+    // The 3D preview (ui/MainWindowPreview.cpp)
+    void buildViewMenu();
+    void connectPreview();
+    void showPreview();
 
     EditorState state_;
     QPointer<HelpWindow> helpWindow_;
@@ -137,6 +148,7 @@ private:
     QAction* redoAction_ = nullptr;
     // A member, not a child: it goes before the controls and the surface it records on.
     std::unique_ptr<PictureHistory> history_;
+    QAction* previewAction_ = nullptr;
 
     // Controls, in stacking order
     ImageView* picture_ = nullptr;          // owns the picture's surface
@@ -160,4 +172,11 @@ private:
     FileDialogSettings openDialog_;
     FileDialogSettings importDialog_;
     ColourValue colourDialogColour_ = kBlack;  // the colour dialog's own colour
+
+    // Made when first asked for; a window of its own, not a child, so either window can
+    // be in front. Declared last, so it goes before the state and picture it shows.
+    struct PreviewWindowDeleter {
+        void operator()(PreviewWindow* window) const;  // where the type is complete
+    };
+    std::unique_ptr<PreviewWindow, PreviewWindowDeleter> previewWindow_;
 };

@@ -1,7 +1,7 @@
 #include "ui/Screenshots.h"
 
 #include <QAction>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QPixmap>
 
@@ -15,6 +15,15 @@ void TakeScreenshotsLater(MainWindow& window, HelpWindow& help, const QString& f
         [&window, &help, folder] {
             QDir().mkpath(folder);
             window.grab().save(QDir(folder).filePath(QStringLiteral("main.png")));
+            if (auto* preview = window.findChild<QAction*>(QStringLiteral("Preview1")))
+                preview->trigger();
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (top->objectName() != QLatin1String("PreviewWindow"))
+                    continue;
+                QCoreApplication::processEvents();
+                top->grab().save(QDir(folder).filePath(QStringLiteral("preview.png")));
+                top->close();
+            }
             if (auto* quickHelp = window.findChild<QAction*>(QStringLiteral("QuickHelp1")))
                 quickHelp->trigger();
             // The help window lays itself out once the events of its showing have run.

@@ -1,4 +1,4 @@
-// Draws the program's two windows into PNG files for review: the windows are built
+// Draws the program's windows into PNG files for review: the windows are built
 // exactly as the program builds them. Not installed; scripts/screenshot runs it.
 // Usage: relief_foundry_screenshots FOLDER
 #include <cstdio>

@@ -155,12 +155,14 @@ TEST_F(StartupTest, ToolButtonsCarryHintsAndGlyphs)
 
 TEST_F(StartupTest, MenusCarryCaptionsSeparatorsAndTheF1Shortcut)
 {
+    // Edit (undo) and View (the 3D preview) are tested with their commands.
     const QList<QAction*> bar = form->menuBar()->actions();
-    ASSERT_EQ(bar.size(), 4);
+    ASSERT_EQ(bar.size(), 5);
     EXPECT_EQ(bar[0], fileMenu);
-    EXPECT_EQ(bar[1]->objectName(), "Edit1");  // see UndoTest
-    EXPECT_EQ(bar[2], optionsMenu);
-    EXPECT_EQ(bar[3], helpMenu);
+    EXPECT_EQ(bar[1]->objectName(), "Edit1");
+    EXPECT_EQ(bar[2]->objectName(), "View1");
+    EXPECT_EQ(bar[3], optionsMenu);
+    EXPECT_EQ(bar[4], helpMenu);
     EXPECT_EQ(fileMenu->text(), "&File");
     EXPECT_EQ(optionsMenu->text(), "&Options");
     EXPECT_EQ(helpMenu->text(), "&Help");

@@ -125,12 +125,13 @@ protected:
 
 TEST_F(UndoTest, EditMenuSitsBetweenFileAndOptionsWithUndoAndRedo)
 {
+    // File, Edit, then View (the 3D preview) and Options.
     const QList<QAction*> bar = form->menuBar()->actions();
-    ASSERT_EQ(bar.size(), 4);
+    ASSERT_EQ(bar.size(), 5);
     EXPECT_EQ(bar[0], fileMenu);
     EXPECT_EQ(bar[1], editMenu);
-    EXPECT_EQ(bar[2], optionsMenu);
-    EXPECT_EQ(bar[3], helpMenu);
+    EXPECT_EQ(bar[2]->objectName(), "View1");
+    EXPECT_EQ(bar[3], optionsMenu);
     EXPECT_EQ(editMenu->text(), "&Edit");
     EXPECT_EQ(editMenu->menu()->actions(), (QList<QAction*>{undoAction, redoAction}));
     EXPECT_EQ(undoAction->text(), "&Undo");
