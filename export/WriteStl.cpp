@@ -43,7 +43,8 @@ std::uint32_t TriangleCount(int gridSize)
     return 2 * g * (g + 1) + 2 * (4 * g + 2) + 4 * g;
 }
 
-void PutF32(std::uint8_t* at, float value) { PutU32(at, std::bit_cast<std::uint32_t>(value)); }
+// For hosts of the other byte order.
+[[maybe_unused]] void PutF32(std::uint8_t* at, float value) { PutU32(at, std::bit_cast<std::uint32_t>(value)); }
 
 // Composes triangles in one block of memory and hands it to the file writer when it is
 // full: a grid of 300 has some 184,000 triangles, which as single writes would each be a
