@@ -18,6 +18,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "convert/ConvertCommand.h"
 #include "files/BmpWriter.h"
 #include "files/PictureFile.h"
@@ -26,39 +27,11 @@ extern char** environ;
 
 namespace {
 
+using namespace bench;
+
 constexpr int kSide = 4096;
 constexpr int kRuns = 9;
 
-using Clock = std::chrono::steady_clock;
-
-double MillisecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// The relief bench_export uses: every channel sum present.
-Picture TestPicture()
-{
-    Picture picture;
-    picture.width = kSide;
-    picture.height = kSide;
-    picture.pixels.resize(static_cast<std::size_t>(kSide) * kSide);
-    for (int y = 0; y < kSide; ++y)
-        for (int x = 0; x < kSide; ++x) {
-            const int v = (x * 7 + y * 3 + (x ^ y)) % 256;
-            picture.pixels[static_cast<std::size_t>(y) * kSide + x] =
-                StoredPixel(MakeColour(v, (v + x) % 256, (v + y) % 256));
-        }
-    return picture;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double Best(const std::vector<double>& values) { return *std::min_element(values.begin(), values.end()); }
 
 // Runs a program with its standard output sent to stdoutPath (truncated), waits for it
 // and returns the milliseconds from the spawn to its end.
@@ -93,18 +66,7 @@ double TimeProcess(std::vector<std::string> words, const std::string& stdoutPath
 
 int main(int argc, char** argv)
 {
-    std::string folder;
-    if (argc > 1) {
-        folder = argv[1];
-    } else {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp ? tmp : "/tmp") + "/bench-convert-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::perror("mkdtemp");
-            return 1;
-        }
-        folder = pattern;
-    }
+    const std::string folder = OutputFolder(argc, argv, "bench-convert");
     const std::string converter =
         (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "relief-foundry-convert").string();
     const std::string input = folder + "/relief.bmp";
@@ -112,7 +74,7 @@ int main(int argc, char** argv)
     const std::string inProcessOutput = folder + "/inprocess.dxf";
     const std::string copy = folder + "/copy.dxf";
     {
-        const std::vector<std::uint8_t> bmp = EncodeBmp24(TestPicture());
+        const std::vector<std::uint8_t> bmp = EncodeBmp24(bench::ReliefPicture(kSide));
         FILE* out = std::fopen(input.c_str(), "wb");
         if (out == nullptr || std::fwrite(bmp.data(), 1, bmp.size(), out) != bmp.size() || std::fclose(out) != 0) {
             std::perror(input.c_str());

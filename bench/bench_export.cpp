@@ -15,6 +15,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "export/WriteDxf.h"
 #include "model/EditorState.h"
 #include "model/ImageSurface.h"
@@ -22,70 +23,22 @@
 
 namespace {
 
+using namespace bench;
+
 constexpr int kSide = 4096;
 constexpr int kRuns = 15;
 
-using Clock = std::chrono::steady_clock;
-
-double MillisecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// A relief with every channel sum present, so the export meets all kinds of heights.
-Picture TestPicture()
-{
-    Picture picture;
-    picture.width = kSide;
-    picture.height = kSide;
-    picture.pixels.resize(static_cast<std::size_t>(kSide) * kSide);
-    for (int y = 0; y < kSide; ++y)
-        for (int x = 0; x < kSide; ++x) {
-            const int v = (x * 7 + y * 3 + (x ^ y)) % 256;
-            picture.pixels[static_cast<std::size_t>(y) * kSide + x] =
-                StoredPixel(MakeColour(v, (v + x) % 256, (v + y) % 256));
-        }
-    return picture;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double WriteFloor(const std::string& path, const std::string& bytes)
-{
-    const auto start = Clock::now();
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()) || ::close(fd) != 0) {
-        std::perror(path.c_str());
-        std::exit(1);
-    }
-    return MillisecondsSince(start);
-}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    std::string folder;
-    if (argc > 1) {
-        folder = argv[1];
-    } else {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp ? tmp : "/tmp") + "/bench-export-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::perror("mkdtemp");
-            return 1;
-        }
-        folder = pattern;
-    }
+    const std::string folder = OutputFolder(argc, argv, "bench-export");
     const std::string meshPath = folder + "/mesh.dxf";
     const std::string floorPath = folder + "/floor.dxf";
 
     ImageSurface surface;
-    surface.putPicture(TestPicture());
+    surface.putPicture(bench::ReliefPicture(kSide));
     EditorState state;
     ResetGrid(state, surface);
     ApplyGridSizeText(state, "300");

@@ -18,55 +18,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "bench/BenchSupport.h"
 #include "ui/PictureImport.h"
 
 namespace {
 
-struct Result {
-    double seconds = 0;
-    long peakKiB = 0;
-};
-
-long ProcStatusKiB(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field, 0) == 0)
-            return std::atol(line.c_str() + std::strlen(field));
-    return -1;
-}
-
-Result InChild(const std::function<void()>& work)
-{
-    int fds[2];
-    if (::pipe(fds) != 0)
-        std::exit(1);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        { std::ofstream("/proc/self/clear_refs") << "5"; }  // peak := current
-        const long before = ProcStatusKiB("VmRSS:");
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        Result r{took.count(), ProcStatusKiB("VmHWM:") - before};
-        if (::write(fds[1], &r, sizeof r) != static_cast<ssize_t>(sizeof r))
-            ::_exit(2);
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    Result r;
-    const bool ok = ::read(fds[0], &r, sizeof r) == static_cast<ssize_t>(sizeof r);
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (!ok || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "benchmark child failed\n");
-        std::exit(1);
-    }
-    return r;
-}
+using namespace bench;
+using Result = ChildResult;
 
 // A terrain-like picture: two slopes crossed with a ripple and noise in the lowest bits,
 // so the PNG compresses about as a real height map does (about 2:1), not to nothing.

@@ -14,6 +14,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "export/WriteObj.h"
 #include "export/WriteStl.h"
 #include "model/EditorState.h"
@@ -22,51 +23,12 @@
 
 namespace {
 
+using namespace bench;
+
 constexpr int kSide = 4096;
 constexpr int kRuns = 15;
 
-using Clock = std::chrono::steady_clock;
 using Writer = void (*)(EditorState&, const ImageSurface&, const std::string&, FileOps&);
-
-double MillisecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// The relief bench_export uses: every channel sum present.
-Picture TestPicture()
-{
-    Picture picture;
-    picture.width = kSide;
-    picture.height = kSide;
-    picture.pixels.resize(static_cast<std::size_t>(kSide) * kSide);
-    for (int y = 0; y < kSide; ++y)
-        for (int x = 0; x < kSide; ++x) {
-            const int v = (x * 7 + y * 3 + (x ^ y)) % 256;
-            picture.pixels[static_cast<std::size_t>(y) * kSide + x] =
-                StoredPixel(MakeColour(v, (v + x) % 256, (v + y) % 256));
-        }
-    return picture;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double Best(const std::vector<double>& values) { return *std::min_element(values.begin(), values.end()); }
-
-double WriteFloor(const std::string& path, const std::string& bytes)
-{
-    const auto start = Clock::now();
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()) || ::close(fd) != 0) {
-        std::perror(path.c_str());
-        std::exit(1);
-    }
-    return MillisecondsSince(start);
-}
 
 void Measure(const char* format, Writer write, const ImageSurface& surface, const std::string& folder)
 {
@@ -110,20 +72,9 @@ void Measure(const char* format, Writer write, const ImageSurface& surface, cons
 
 int main(int argc, char** argv)
 {
-    std::string folder;
-    if (argc > 1) {
-        folder = argv[1];
-    } else {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp ? tmp : "/tmp") + "/bench-meshes-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::perror("mkdtemp");
-            return 1;
-        }
-        folder = pattern;
-    }
+    const std::string folder = OutputFolder(argc, argv, "bench-meshes");
     ImageSurface surface;
-    surface.putPicture(TestPicture());
+    surface.putPicture(bench::ReliefPicture(kSide));
     Measure("STL", WriteStl, surface, folder);
     Measure("OBJ", WriteObj, surface, folder);
     if (argc <= 1)

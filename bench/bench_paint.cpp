@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "model/BuiltInPicture.h"
 #include "model/EditorState.h"
 #include "model/ImageSurface.h"
@@ -15,21 +16,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace bench;
 
-Picture GradientPicture(int width, int height)
-{
-    Picture picture;
-    picture.width = width;
-    picture.height = height;
-    picture.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            picture.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                           static_cast<std::size_t>(x)] =
-                StoredPixel(MakeColour(x & 0xFF, y & 0xFF, (x + y) & 0xFF));
-    return picture;
-}
 
 // Best and median of `runs` timings of `work` in milliseconds; `prepare` runs untimed first.
 void Report(const char* what, int runs, const std::function<void()>& prepare,

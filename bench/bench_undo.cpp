@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "model/BuiltInPicture.h"
 #include "model/EditorState.h"
 #include "model/ImageSurface.h"
@@ -17,12 +18,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace bench;
 
-double MillisecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 struct Timing {
     double best = 0;
@@ -46,19 +43,6 @@ Timing Time(int runs, const std::function<void()>& prepare, const std::function<
 void Print(const char* what, const Timing& timing)
 {
     std::printf("%-58s best %9.4f ms  median %9.4f ms\n", what, timing.best, timing.median);
-}
-
-Picture GradientPicture(int width, int height)
-{
-    Picture picture;
-    picture.width = width;
-    picture.height = height;
-    picture.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            picture.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                           static_cast<std::size_t>(x)] = StoredPixel(MakeColour(x & 0xFF, y & 0xFF, (x + y) & 0xFF));
-    return picture;
 }
 
 // The stroke of bench_paint: 10,000 moves at nib 10 over the built-in picture, every tool.

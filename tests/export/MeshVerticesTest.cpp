@@ -10,43 +10,26 @@
 #include "model/EditorState.h"
 #include "model/SampleHeights.h"
 #include "tests/support/AllocationCount.h"
-#include "tests/support/DxfFaces.h"
+#include "tests/support/MeshFiles.h"
 #include "tests/support/PictureBuilder.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
 
-// A 60 x 40 picture with black, white, intensity-250 and graded areas.
-Picture TestTerrain()
-{
-    Picture picture = MakePicture(60, 40, kBlack);
-    for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 60; ++x) {
-            if (x >= 20 && x < 35)
-                SetPixel(picture, x, y, kWhite);
-            else if (x >= 35 && x < 45)
-                SetPixel(picture, x, y, Grey(250));
-            else if (x >= 45)
-                SetPixel(picture, x, y, ColourOfSum((x * 13 + y * 7) % 766));
-        }
-    return picture;
-}
-
 // The faces the array draws, as the file would print their corners: of each face's six
 // vertices, the first, second, third and sixth are corners 1 to 4; the fourth and fifth
 // repeat corners 1 and 3.
-std::vector<DxfFace> DrawnFaces(const MeshVertices& mesh)
+std::vector<MeshFileFace> DrawnFaces(const MeshVertices& mesh)
 {
-    std::vector<DxfFace> faces;
+    std::vector<MeshFileFace> faces;
     const auto vertex = [&](std::size_t face, std::size_t k, std::size_t axis) {
         return mesh.positions[face * kFloatsPerFace + k * 3 + axis];
     };
     for (std::size_t f = 0; f < mesh.faceCount(); ++f) {
-        DxfFace face{};
+        MeshFileFace face{};
         const std::size_t corners[4] = {0, 1, 2, 5};
         for (std::size_t c = 0; c < 4; ++c)
-            for (std::size_t axis = 0; axis < 3; ++axis)
-                face[3 * c + axis] = vertex(f, corners[c], axis);
+            face[c] = {vertex(f, corners[c], 0), vertex(f, corners[c], 1), vertex(f, corners[c], 2)};
         for (std::size_t axis = 0; axis < 3; ++axis) {
             EXPECT_EQ(vertex(f, 3, axis), vertex(f, 0, axis)) << "face " << f;
             EXPECT_EQ(vertex(f, 4, axis), vertex(f, 2, axis)) << "face " << f;
@@ -70,7 +53,7 @@ class MeshVerticesOptions : public testing::TestWithParam<std::pair<bool, bool>>
 TEST_P(MeshVerticesOptions, DrawTheFacesOfTheDxfFileInItsOrder)
 {
     const auto [black, white] = GetParam();
-    const ImageSurface surface = SurfaceWith(TestTerrain());
+    const ImageSurface surface = SurfaceWith(TerrainPicture());
     EditorState state;
     ResetGrid(state, surface);
     state.exportBlackPlanes = black;
@@ -81,16 +64,18 @@ TEST_P(MeshVerticesOptions, DrawTheFacesOfTheDxfFileInItsOrder)
     ApplyGridSizeText(state, "17");
     WriteDxf(state, surface, folder.file("mesh.dxf"));
     ASSERT_NE(state.heights.at(18, 5), 0.0);
-    const std::vector<DxfFace> written = DxfFacesOf(ReadWholeFile(folder.file("mesh.dxf")));
+    const std::vector<MeshFileFace> written = DxfFaces(ReadWholeFile(folder.file("mesh.dxf")));
 
     MeshVertices mesh;
     BuildMeshVertices(state, mesh);
     EXPECT_EQ(mesh.hasBaseFace, black == white);
-    const std::vector<DxfFace> drawn = DrawnFaces(mesh);
+    const std::vector<MeshFileFace> drawn = DrawnFaces(mesh);
     ASSERT_EQ(drawn.size(), written.size());
     for (std::size_t f = 0; f < drawn.size(); ++f)
-        for (std::size_t k = 0; k < 12; ++k)
-            ASSERT_NEAR(drawn[f][k], written[f][k], 0.00006) << "face " << f << " value " << k;
+        for (std::size_t c = 0; c < 4; ++c)
+            for (std::size_t axis = 0; axis < 3; ++axis)
+                ASSERT_NEAR(Coordinate(drawn[f][c], axis), Coordinate(written[f][c], axis), 0.00006)
+                    << "face " << f << " corner " << c;
 }
 
 INSTANTIATE_TEST_SUITE_P(Options, MeshVerticesOptions,
@@ -169,7 +154,7 @@ TEST(MeshVerticesTest, TrianglesTurnAsTheirFace)
 // grid size, building again must not touch the heap.
 TEST(MeshVerticesTest, RebuildingAtTheSameGridSizeAllocatesNothing)
 {
-    const ImageSurface surface = SurfaceWith(TestTerrain());
+    const ImageSurface surface = SurfaceWith(TerrainPicture());
     EditorState state;
     ResetGrid(state, surface);
     ApplyGridSizeText(state, "300");

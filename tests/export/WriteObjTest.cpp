@@ -74,22 +74,6 @@ TEST_F(WriteObjTest, OnlyUsedCornersBecomeVerticesAndTheHeaderNamesTheOptions)
               "# Grid size 1, black faces not exported, white faces exported\n");
 }
 
-// A 60 x 40 picture with black, white, intensity-250 and graded areas.
-Picture TestTerrain()
-{
-    Picture picture = MakePicture(60, 40, kBlack);
-    for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 60; ++x) {
-            if (x >= 20 && x < 35)
-                SetPixel(picture, x, y, kWhite);
-            else if (x >= 35 && x < 45)
-                SetPixel(picture, x, y, Grey(250));
-            else if (x >= 45)
-                SetPixel(picture, x, y, ColourOfSum((x * 13 + y * 7) % 766));
-        }
-    return picture;
-}
-
 struct OptionCase {
     const char* name;
     bool black, white;
@@ -103,7 +87,7 @@ class ObjOptions : public WriteObjTest, public testing::WithParamInterface<Optio
 TEST_P(ObjOptions, HoldsTheDxfsFacesWithEachCornerOnce)
 {
     const OptionCase& c = GetParam();
-    prepare(TestTerrain(), 17, c.black, c.white);
+    prepare(TerrainPicture(), 17, c.black, c.white);
     const ObjFile obj = ParseObj(objText());
     const std::vector<MeshFileFace> dxfFaces = DxfFaces(dxfText());
 
@@ -135,7 +119,7 @@ TEST_F(WriteObjTest, ABaseCornerOverAHeightLeftBeyondTheGridGetsAVertexOfItsOwn)
 {
     // Grid 10 reads up to grid column 11, which an earlier sampling may have filled; the
     // base face's corner there stays at 0 under the surface's corner.
-    prepare(TestTerrain(), 10);
+    prepare(TerrainPicture(), 10);
     state_.heights.set(11, 10, 5.0);
     const ObjFile obj = ParseObj(objText());
     EXPECT_EQ(ObjFaces(obj), DxfFaces(dxfText()));
@@ -156,7 +140,7 @@ TEST_F(WriteObjTest, HeightsHaveTheDxfsDigitsWithoutTrailingZeros)
 
 TEST_F(WriteObjTest, FailsLikeTheDxfExportAndKeepsTheOldFile)
 {
-    prepare(TestTerrain(), 50);
+    prepare(TerrainPicture(), 50);
     WriteWholeFile(folder_.file("old.obj"), "old");
     ScriptedFileOps ops;
     ops.failWriteNumber = 1;

@@ -7,7 +7,7 @@
 #include "PreviewFixture.h"
 #include "export/WriteDxf.h"
 #include "model/SampleHeights.h"
-#include "tests/support/DxfFaces.h"
+#include "tests/support/MeshFiles.h"
 #include "tests/support/PictureBuilder.h"
 #include "tests/support/TempFolder.h"
 
@@ -215,14 +215,14 @@ TEST_F(PreviewRenderTest, DrawsWhatTheNextExportWritesAndLeavesTheStateAlone)
     EXPECT_EQ(written, ReadWholeFile(temp.file("alone-second.dxf")));
 
     // Face by face, the preview drew what the file holds, column 51 included.
-    const std::vector<DxfFace> faces = DxfFacesOf(written);
+    const std::vector<MeshFileFace> faces = DxfFaces(written);
     const MeshVertices& mesh = view->mesh();
     ASSERT_EQ(mesh.faceCount(), faces.size());
     const std::size_t corners[4] = {0, 1, 2, 5};
     for (std::size_t f = 0; f < faces.size(); ++f)
         for (std::size_t c = 0; c < 4; ++c)
             for (std::size_t axis = 0; axis < 3; ++axis)
-                ASSERT_NEAR(mesh.positions[f * kFloatsPerFace + corners[c] * 3 + axis], faces[f][c * 3 + axis],
+                ASSERT_NEAR(mesh.positions[f * kFloatsPerFace + corners[c] * 3 + axis], Coordinate(faces[f][c], axis),
                             0.00006)
                     << "face " << f;
     EXPECT_NE(before.heights.at(51, 10), 0.0);

@@ -22,6 +22,12 @@ struct MeshFilePoint {
 };
 using MeshFileFace = std::array<MeshFilePoint, 4>;
 
+// X, Y or Z (axis 0, 1, 2) of a point.
+inline double Coordinate(const MeshFilePoint& point, std::size_t axis)
+{
+    return axis == 0 ? point.x : axis == 1 ? point.y : point.z;
+}
+
 // The lines of a text file without their line ends (CR LF or LF).
 inline std::vector<std::string> TextLines(const std::string& text)
 {

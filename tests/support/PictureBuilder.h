@@ -86,3 +86,20 @@ inline std::vector<std::string> AsText(const ImageSurface& surface, char (*symbo
     }
     return rows;
 }
+
+// A 60 x 40 height map with black, white, intensity-250 and graded areas, so that each
+// export option has faces to leave out and faces at exactly height 10 on average to keep.
+inline Picture TerrainPicture()
+{
+    Picture picture = MakePicture(60, 40, kBlack);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 60; ++x) {
+            if (x >= 20 && x < 35)
+                SetPixel(picture, x, y, kWhite);
+            else if (x >= 35 && x < 45)
+                SetPixel(picture, x, y, Grey(250));
+            else if (x >= 45)
+                SetPixel(picture, x, y, ColourOfSum((x * 13 + y * 7) % 766));
+        }
+    return picture;
+}
