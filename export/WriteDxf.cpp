@@ -1,15 +1,13 @@
 #include "export/WriteDxf.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <memory>
 
 #include "export/DxfFaceBlock.h"
 #include "export/DxfNumbers.h"
 #include "export/MeshFaces.h"
-#include "model/EditorError.h"
+#include "export/MeshFile.h"
 #include "model/EditorState.h"
-#include "model/SampleHeights.h"
 
 namespace {
 
@@ -126,36 +124,11 @@ void WriteTrailer(SafeFileWriter& out, const EditorState& state)
 
 void WriteDxf(EditorState& state, const ImageSurface& image, const std::string& path, FileOps& ops)
 {
-    // Sampling first: a picture without pixels fails before the file is touched.
-    SampleHeights(state, image);
-    try {
-        SafeFileWriter out(path, ops);
+    WriteMeshFile(state, image, path, ops, [&state](SafeFileWriter& out) {
         out.write(kHeader);
         WriteCellFaces(out, state);
         if (HasBaseFace(state))
             WriteBaseFace(out, MeshGridSize(state));
         WriteTrailer(out, state);
-        out.commit();
-    } catch (const FileWriteError& failure) {
-        throw EditorError(DxfFailure(failure.errorCode), std::to_string(failure.errorCode));
-    }
-}
-
-Failure DxfFailure(int errorCode)
-{
-    switch (errorCode) {
-    case ENOENT:
-    case ENOTDIR:
-        return Failure::InvalidFilename;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-        return Failure::AccessDenied;
-    case EMFILE:
-    case ENFILE:
-        return Failure::TooManyOpenFiles;
-    default:
-        return Failure::Io;
-    }
+    });
 }

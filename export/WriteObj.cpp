@@ -10,10 +10,8 @@
 
 #include "export/DxfNumbers.h"
 #include "export/MeshFaces.h"
-#include "export/WriteDxf.h"
-#include "model/EditorError.h"
+#include "export/MeshFile.h"
 #include "model/EditorState.h"
-#include "model/SampleHeights.h"
 
 namespace {
 
@@ -340,16 +338,10 @@ void WriteMesh(TextBlock& out, const EditorState& state)
 
 void WriteObj(EditorState& state, const ImageSurface& image, const std::string& path, FileOps& ops)
 {
-    // Sampling first: a picture without pixels fails before the file is touched.
-    SampleHeights(state, image);
-    try {
-        SafeFileWriter out(path, ops);
+    WriteMeshFile(state, image, path, ops, [&state](SafeFileWriter& out) {
         TextBlock block(out);
         WriteHeader(block, state, MeshGridSize(state));
         WriteMesh(block, state);
         block.flush();
-        out.commit();
-    } catch (const FileWriteError& failure) {
-        throw EditorError(DxfFailure(failure.errorCode), std::to_string(failure.errorCode));
-    }
+    });
 }

@@ -17,7 +17,7 @@ class ImageSurface;
 // earlier, larger sampling) gets a vertex of its own after them. Z has the DXF's four
 // decimals with trailing zeros dropped ("1.7067", "10.2", "0"); no number depends on the
 // locale.
-// On any I/O failure throws EditorError with the failure DxfFailure names (its detail
+// On any I/O failure throws EditorError with the failure MeshFileFailure names (its detail
 // the error number) and leaves an existing file at path untouched.
 void WriteObj(EditorState& state, const ImageSurface& image, const std::string& path,
               FileOps& ops = SystemFileOps());

@@ -10,11 +10,9 @@
 #include <vector>
 
 #include "export/MeshFaces.h"
-#include "export/WriteDxf.h"
+#include "export/MeshFile.h"
 #include "files/ByteOrder.h"
-#include "model/EditorError.h"
 #include "model/EditorState.h"
-#include "model/SampleHeights.h"
 
 namespace {
 
@@ -175,11 +173,8 @@ void WriteSolid(TriangleBlock& out, const HeightGrid& heights, int g)
 
 void WriteStl(EditorState& state, const ImageSurface& image, const std::string& path, FileOps& ops)
 {
-    // Sampling first: a picture without pixels fails before the file is touched.
-    SampleHeights(state, image);
-    const int gridSize = MeshGridSize(state);
-    try {
-        SafeFileWriter out(path, ops);
+    WriteMeshFile(state, image, path, ops, [&state](SafeFileWriter& out) {
+        const int gridSize = MeshGridSize(state);
         std::uint8_t header[kHeaderSize + 4] = {};  // the credit, then zeros
         const std::string credit = std::string(kCredit) + std::to_string(gridSize);
         std::memcpy(header, credit.data(), std::min(credit.size(), kHeaderSize));
@@ -190,8 +185,5 @@ void WriteStl(EditorState& state, const ImageSurface& image, const std::string& 
             WriteSolid(block, state.heights, gridSize);
             block.flush();
         }
-        out.commit();
-    } catch (const FileWriteError& failure) {
-        throw EditorError(DxfFailure(failure.errorCode), std::to_string(failure.errorCode));
-    }
+    });
 }

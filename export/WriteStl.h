@@ -14,7 +14,7 @@ class ImageSurface;
 // to exactly two triangles and every normal points out. X and Y are grid units and Z the
 // heights as in the DXF. The export options do not apply: a solid with holes cannot be
 // printed. A grid size below 1 gives a file with no triangles.
-// On any I/O failure throws EditorError with the failure DxfFailure names (its detail
+// On any I/O failure throws EditorError with the failure MeshFileFailure names (its detail
 // the error number) and leaves an existing file at path untouched.
 void WriteStl(EditorState& state, const ImageSurface& image, const std::string& path,
               FileOps& ops = SystemFileOps());

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "export/MeshFile.h"
 #include "model/BuiltInPicture.h"
 #include "model/EditorError.h"
 #include "model/EditorState.h"
@@ -420,15 +421,15 @@ struct ErrnoCase {
     Failure failure;
 };
 
-class DxfFailureTest : public testing::TestWithParam<ErrnoCase> {};
+class MeshFileFailureTest : public testing::TestWithParam<ErrnoCase> {};
 
-TEST_P(DxfFailureTest, NamesTheFailure)
+TEST_P(MeshFileFailureTest, NamesTheFailure)
 {
-    EXPECT_EQ(DxfFailure(GetParam().errorCode), GetParam().failure);
+    EXPECT_EQ(MeshFileFailure(GetParam().errorCode), GetParam().failure);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Codes, DxfFailureTest,
+    Codes, MeshFileFailureTest,
     testing::Values(ErrnoCase{ENOENT, Failure::InvalidFilename}, ErrnoCase{ENOTDIR, Failure::InvalidFilename},
                     ErrnoCase{EACCES, Failure::AccessDenied}, ErrnoCase{EPERM, Failure::AccessDenied},
                     ErrnoCase{EROFS, Failure::AccessDenied}, ErrnoCase{EISDIR, Failure::AccessDenied},
