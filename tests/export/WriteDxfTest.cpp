@@ -11,6 +11,7 @@
 #include "model/EditorState.h"
 #include "model/SampleHeights.h"
 #include "tests/files/ScriptedFileOps.h"
+#include "tests/support/ExportSettings.h"
 #include "tests/support/Failures.h"
 #include "tests/support/PictureBuilder.h"
 #include "tests/support/TempFolder.h"
@@ -78,15 +79,9 @@ std::size_t CountOf(const std::string& text, std::string_view what)
 
 class WriteDxfTest : public testing::Test {
 protected:
-    // Puts the picture in, resets the grid to its size and sets the grid size and options.
     void prepare(Picture picture, int gridSize, bool black = true, bool white = true)
     {
-        surface_.putPicture(std::move(picture));
-        ResetGrid(state_, surface_);
-        InitDefaults(state_);
-        ApplyGridSizeText(state_, std::to_string(gridSize));
-        state_.exportBlackPlanes = black;
-        state_.exportWhitePlanes = white;
+        PrepareExport(state_, surface_, std::move(picture), gridSize, black, white);
     }
     std::string exportText(const std::string& name = "mesh.dxf")
     {

@@ -12,6 +12,7 @@
 #include "model/SampleHeights.h"
 #include "tests/files/ScriptedFileOps.h"
 #include "tests/support/Failures.h"
+#include "tests/support/ExportSettings.h"
 #include "tests/support/MeshFiles.h"
 #include "tests/support/PictureBuilder.h"
 #include "tests/support/TempFolder.h"
@@ -22,12 +23,7 @@ class WriteObjTest : public testing::Test {
 protected:
     void prepare(Picture picture, int gridSize, bool black = true, bool white = true)
     {
-        surface_.putPicture(std::move(picture));
-        ResetGrid(state_, surface_);
-        InitDefaults(state_);
-        ApplyGridSizeText(state_, std::to_string(gridSize));
-        state_.exportBlackPlanes = black;
-        state_.exportWhitePlanes = white;
+        PrepareExport(state_, surface_, std::move(picture), gridSize, black, white);
     }
     std::string objText()
     {

@@ -72,12 +72,19 @@ TEST_F(ExportDxfCommandTest, DialogGetsTheExportSettingsOnEveryRun)
     }
 }
 
+// The three mesh exports keep the same caption rules, each with its format's name.
 struct CaptionRow {
     const char* name;
-    const char* answer;  // nullptr: cancel; "missing/..." a folder that does not exist
+    const char* item;     // the menu item's object name
+    const char* waiting;  // its waiting caption
+    const char* answer;   // nullptr: cancel; "missing/..." a folder that does not exist
     const char* finalCaption;
     const char* message;  // nullptr: none
 };
+
+constexpr const char* kDxfWaiting = "Exporting DXF... Please Wait";
+constexpr const char* kStlWaiting = "Exporting STL... Please Wait";
+constexpr const char* kObjWaiting = "Exporting OBJ... Please Wait";
 
 class ExportCaptions : public ExportDxfCommandTest, public ::testing::WithParamInterface<CaptionRow> {};
 
@@ -88,12 +95,13 @@ TEST_P(ExportCaptions, CaptionWaitsDuringTheDialogAndEndsByOutcome)
         dialogs.saveAnswers.push_back(temp.path(QString::fromLatin1(row.answer)));
     QStringList captions;
     QObject::connect(form, &QWidget::windowTitleChanged, [&](const QString& title) { captions << title; });
-    exportDxfAction->trigger();
+    const QString waiting = QString::fromLatin1(row.waiting);
+    Find<QAction>(form, row.item)->trigger();
     ASSERT_EQ(dialogs.saveRequests.size(), 1u);
-    EXPECT_EQ(dialogs.saveRequests[0].caption, kWaiting);
+    EXPECT_EQ(dialogs.saveRequests[0].caption, waiting);
     EXPECT_EQ(form->windowTitle(), QString::fromLatin1(row.finalCaption));
-    QStringList expected = {kWaiting};
-    if (QString::fromLatin1(row.finalCaption) != kWaiting)
+    QStringList expected = {waiting};
+    if (QString::fromLatin1(row.finalCaption) != waiting)
         expected << QString::fromLatin1(row.finalCaption);
     EXPECT_EQ(captions, expected);
     if (row.message) {
@@ -108,9 +116,16 @@ TEST_P(ExportCaptions, CaptionWaitsDuringTheDialogAndEndsByOutcome)
 
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, ExportCaptions,
-    ::testing::Values(CaptionRow{"Confirmed", "a.dxf", "Exporting DXF Complete", nullptr},
-                      CaptionRow{"Cancelled", nullptr, "Exporting DXF Complete", nullptr},
-                      CaptionRow{"Failing", "missing/a.dxf", "Exporting DXF... Please Wait", "Invalid filename."}),
+    ::testing::Values(
+        CaptionRow{"Confirmed", "ExportDXF1", kDxfWaiting, "a.dxf", "Exporting DXF Complete", nullptr},
+        CaptionRow{"Cancelled", "ExportDXF1", kDxfWaiting, nullptr, "Exporting DXF Complete", nullptr},
+        CaptionRow{"Failing", "ExportDXF1", kDxfWaiting, "missing/a.dxf", kDxfWaiting, "Invalid filename."},
+        CaptionRow{"StlConfirmed", "ExportSTL1", kStlWaiting, "a.stl", "Exporting STL Complete", nullptr},
+        CaptionRow{"StlCancelled", "ExportSTL1", kStlWaiting, nullptr, "Exporting STL Complete", nullptr},
+        CaptionRow{"StlFailing", "ExportSTL1", kStlWaiting, "missing/a.stl", kStlWaiting, "Invalid filename."},
+        CaptionRow{"ObjConfirmed", "ExportOBJ1", kObjWaiting, "a.obj", "Exporting OBJ Complete", nullptr},
+        CaptionRow{"ObjCancelled", "ExportOBJ1", kObjWaiting, nullptr, "Exporting OBJ Complete", nullptr},
+        CaptionRow{"ObjFailing", "ExportOBJ1", kObjWaiting, "missing/a.obj", kObjWaiting, "Invalid filename."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The waiting caption is shown without running other queued work inside the command.

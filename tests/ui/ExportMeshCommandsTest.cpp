@@ -11,7 +11,6 @@
 #include "export/WriteStl.h"
 #include "files/BmpWriter.h"
 #include "model/SampleHeights.h"
-#include "ui/ErrorDisplay.h"
 #include "tests/support/PictureBuilder.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempFolder.h"
@@ -26,7 +25,6 @@ struct MeshCommand {
     const char* objectName;
     Writer write;
     QString waiting() const { return QStringLiteral("Exporting %1... Please Wait").arg(QLatin1String(format)); }
-    QString complete() const { return QStringLiteral("Exporting %1 Complete").arg(QLatin1String(format)); }
 };
 
 const MeshCommand kStl{"STL", "ExportSTL1", WriteStl};
@@ -98,53 +96,6 @@ TEST_F(ExportMeshCommandsTest, EachHasItsOwnDialogProposingTheSameNameEveryTime)
     EXPECT_EQ(dialogs.saveRequests.back().settings.title, "Export To DXF from Relief_Foundry");
     EXPECT_EQ(dialogs.saveRequests.back().settings.fileName, "VORTALQUENCH.BMP");
 }
-
-struct CaptionRow {
-    const char* name;
-    const MeshCommand* command;
-    const char* answer;  // nullptr: cancel; "missing/..." a folder that does not exist
-    bool completes;
-    const char* message;  // nullptr: none
-};
-
-void PrintTo(const CaptionRow& row, std::ostream* out) { *out << row.name; }
-
-class MeshExportCaptions : public ExportMeshCommandsTest, public ::testing::WithParamInterface<CaptionRow> {};
-
-TEST_P(MeshExportCaptions, WaitDuringTheDialogAndEndByOutcome)
-{
-    const CaptionRow& row = GetParam();
-    if (row.answer)
-        dialogs.saveAnswers.push_back(temp.path(QString::fromLatin1(row.answer)));
-    QStringList captions;
-    QObject::connect(form, &QWidget::windowTitleChanged, [&](const QString& title) { captions << title; });
-    item(*row.command)->trigger();
-    ASSERT_EQ(dialogs.saveRequests.size(), 1u);
-    EXPECT_EQ(dialogs.saveRequests[0].caption, row.command->waiting());
-    QStringList expected = {row.command->waiting()};
-    if (row.completes)
-        expected << row.command->complete();
-    EXPECT_EQ(captions, expected);
-    EXPECT_EQ(form->windowTitle(), expected.last());
-    if (row.message) {
-        ASSERT_EQ(dialogs.messages.size(), 1u);
-        EXPECT_EQ(dialogs.messages[0].text, QString::fromLatin1(row.message));
-        EXPECT_EQ(dialogs.messages[0].title, AppTitle());
-        EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::Critical);
-    } else {
-        EXPECT_TRUE(dialogs.messages.empty());
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Outcomes, MeshExportCaptions,
-    ::testing::Values(CaptionRow{"StlConfirmed", &kStl, "a.stl", true, nullptr},
-                      CaptionRow{"StlCancelled", &kStl, nullptr, true, nullptr},
-                      CaptionRow{"StlFailing", &kStl, "missing/a.stl", false, "Invalid filename."},
-                      CaptionRow{"ObjConfirmed", &kObj, "a.obj", true, nullptr},
-                      CaptionRow{"ObjCancelled", &kObj, nullptr, true, nullptr},
-                      CaptionRow{"ObjFailing", &kObj, "missing/a.obj", false, "Invalid filename."}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ExportMeshCommandsTest, WriteWhatTheCoreWritesAndSampleAsTheDxfExportDoes)
 {
