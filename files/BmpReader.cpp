@@ -3,7 +3,7 @@
 #include "files/BmpLayout.h"
 #include "files/BmpRle.h"
 #include "files/BmpRows.h"
-#include "files/LargeBuffer.h"
+#include "model/LargeBuffer.h"
 
 Picture ReadBmp(std::vector<std::uint8_t> file)
 {

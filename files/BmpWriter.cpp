@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "files/ByteOrder.h"
-#include "files/LargeBuffer.h"
+#include "model/LargeBuffer.h"
 
 std::array<std::uint8_t, kBmpFileHeaderSize> BmpFileHeader(std::uint64_t encodingLength, std::uint32_t pixelOffset)
 {

@@ -8,10 +8,10 @@
 #include "files/BmpReader.h"
 #include "files/BmpWriter.h"
 #include "files/IconReader.h"
-#include "files/LargeBuffer.h"
 #include "files/MetafileReader.h"
 #include "model/EditorError.h"
 #include "model/ImageSurface.h"
+#include "model/LargeBuffer.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <new>
 #include <utility>
 
-#include "files/LargeBuffer.h"
+#include "model/LargeBuffer.h"
 
 namespace {
 

@@ -17,9 +17,9 @@
 #include "files/BmpLayout.h"
 #include "files/BmpReader.h"
 #include "files/ChannelSum.h"
-#include "files/LargeBuffer.h"
 #include "files/PictureFile.h"
 #include "model/EditorError.h"
+#include "model/LargeBuffer.h"
 
 namespace {
 

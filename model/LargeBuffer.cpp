@@ -1,4 +1,4 @@
-#include "files/LargeBuffer.h"
+#include "model/LargeBuffer.h"
 
 #include <cstdint>
 #include <sys/mman.h>
