@@ -22,7 +22,7 @@
 #include "model/ImageSurface.h"
 #include "model/SampleHeights.h"
 #include "ui/Application.h"
-#include "ui/MeshView.h"
+#include "preview/MeshView.h"
 
 namespace {
 

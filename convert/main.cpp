@@ -10,7 +10,7 @@
 #ifdef RF_CONVERT_IMPORTS_PICTURES
 #include <QFile>
 
-#include "ui/PictureImport.h"
+#include "import/PictureImport.h"
 
 namespace {
 

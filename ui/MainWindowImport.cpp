@@ -2,7 +2,7 @@
 // leave them as exceptions before anything has changed; the connection's guard shows them.
 #include "ui/ImageView.h"
 #include "ui/MainWindow.h"
-#include "ui/PictureImport.h"
+#include "import/PictureImport.h"
 
 void MainWindow::importPicture()
 {

@@ -7,7 +7,7 @@
 #include <QSpinBox>
 #include <QToolButton>
 
-#include "ui/MeshView.h"
+#include "preview/MeshView.h"
 #include "ui/ProgramIcon.h"
 #include "ui/WindowPlacement.h"
 

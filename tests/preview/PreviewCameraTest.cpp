@@ -4,7 +4,7 @@
 #include <QVector4D>
 #include <gtest/gtest.h>
 
-#include "ui/PreviewCamera.h"
+#include "preview/PreviewCamera.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QImage>
 
 #include "tests/ui/MainWindowFixture.h"
-#include "ui/MeshView.h"
+#include "preview/MeshView.h"
 #include "ui/PreviewWindow.h"
 
 // The program's windows with the 3D preview opened through View > 3D Preview, and ways

@@ -5,7 +5,7 @@
 
 #include "MainWindowFixture.h"
 #include "tests/support/TempFolder.h"
-#include "ui/MeshView.h"
+#include "preview/MeshView.h"
 #include "ui/PreviewWindow.h"
 
 namespace {

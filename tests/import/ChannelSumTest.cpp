@@ -7,7 +7,7 @@
 #include <set>
 #include <vector>
 
-#include "files/ChannelSum.h"
+#include "import/ChannelSum.h"
 
 namespace {
 

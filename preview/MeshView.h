@@ -9,7 +9,7 @@
 
 #include "export/MeshVertices.h"
 #include "model/EditorState.h"
-#include "ui/PreviewCamera.h"
+#include "preview/PreviewCamera.h"
 
 class ImageSurface;
 

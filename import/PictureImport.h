@@ -10,7 +10,7 @@
 //
 // Pixels: 8-bit pictures come in as Qt converts them to RGB (a grey g gives g, g, g);
 // pictures of more than 8 bits a channel keep their heights to the nearest of the 766
-// channel sums a pixel holds (files/ChannelSum.h). Alpha is ignored: the colour under a
+// channel sums a pixel holds (import/ChannelSum.h). Alpha is ignored: the colour under a
 // transparent pixel is taken as it is stored, never premultiplied. Only the first
 // picture of an animation or multi-page file is read. BMP files are read by the
 // editor's own BMP reader (the one Load BMP uses), so both commands see the same pixels.

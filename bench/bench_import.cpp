@@ -19,7 +19,7 @@
 #include <unistd.h>
 
 #include "bench/BenchSupport.h"
-#include "ui/PictureImport.h"
+#include "import/PictureImport.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/PreviewCamera.h"
+#include "preview/PreviewCamera.h"
 
 #include <QVector4D>
 #include <QtMath>

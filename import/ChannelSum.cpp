@@ -1,4 +1,4 @@
-#include "files/ChannelSum.h"
+#include "import/ChannelSum.h"
 
 #include <array>
 

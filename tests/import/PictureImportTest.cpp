@@ -14,12 +14,12 @@
 #include <set>
 #include <sys/stat.h>
 
-#include "files/ChannelSum.h"
+#include "import/ChannelSum.h"
 #include "tests/support/BmpBuilder.h"
 #include "tests/support/Failures.h"
 #include "tests/support/PictureCrc.h"
 #include "tests/support/TempFolder.h"
-#include "ui/PictureImport.h"
+#include "import/PictureImport.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/PictureImport.h"
+#include "import/PictureImport.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -16,7 +16,7 @@
 
 #include "files/BmpLayout.h"
 #include "files/BmpReader.h"
-#include "files/ChannelSum.h"
+#include "import/ChannelSum.h"
 #include "files/PictureFile.h"
 #include "model/EditorError.h"
 #include "model/LargeBuffer.h"

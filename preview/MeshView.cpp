@@ -1,4 +1,4 @@
-#include "ui/MeshView.h"
+#include "preview/MeshView.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
