@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <optional>
 
-namespace {
+#include "model/HeightScale.h"
 
-constexpr int kLargestGrid = 300;
+namespace {
 
 std::string Lower(std::string_view text)
 {
@@ -16,16 +16,17 @@ std::string Lower(std::string_view text)
     return lower;
 }
 
-// Digits only, as the grid box shows them; anything else, 0 or above 300 is refused.
+// Digits only, as the grid box shows them; anything else, 0 or above the largest grid is refused.
 int GridSizeOf(std::string_view text)
 {
     const bool digitsOnly = !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
     int value = 0;
     if (digitsOnly)
         for (char c : text)
-            value = std::min(value * 10 + (c - '0'), kLargestGrid + 1);  // long runs stay out of range
-    if (!digitsOnly || value < 1 || value > kLargestGrid)
-        throw UsageError("--grid takes a whole number from 1 to 300, not '" + std::string(text) + "'");
+            value = std::min(value * 10 + (c - '0'), kLargestGridSize + 1);  // long runs stay out of range
+    if (!digitsOnly || value < 1 || value > kLargestGridSize)
+        throw UsageError("--grid takes a whole number from 1 to " + std::to_string(kLargestGridSize) + ", not '" +
+                         std::string(text) + "'");
     return value;
 }
 

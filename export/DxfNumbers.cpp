@@ -57,9 +57,9 @@ DxfNumberTable::DxfNumberTable()
 {
     for (int sum = 0; sum < kSums; ++sum) {
         const auto index = static_cast<std::size_t>(sum);
-        // Exactly as sampling forms it: the intensity, then the division by 25.
-        heights_[index] = (sum / 3.0) / 25;
-        // sum / 75 in ten-thousandths is sum * 400 / 3, never a half: round to nearest.
+        heights_[index] = HeightOfSum(sum);
+        // The height in ten-thousandths is sum * 10000 / 75 = sum * 400 / 3, never a half:
+        // round to nearest.
         sumLines_[index] = FixedFromTenThousandths((std::int64_t{sum} * 800 + 3) / 6);
     }
     for (int coordinate = 0; coordinate < kCoordinates; ++coordinate)

@@ -3,18 +3,20 @@
 #include <string>
 #include <string_view>
 
+#include "model/HeightScale.h"
+
 // Real numbers as the mesh file writes them: fixed-point, right-aligned in a field, a
 // half rounding away from zero, never touched by the locale (a German desktop would
 // otherwise write "1,7067").
 std::string FormatFixed(double value, int decimals, int width);
 
 // The mesh's 8.4 lines ("  1.7067\r\n") prepared once. Sampled heights are channel
-// sums / 75 and corner coordinates small whole numbers, so a table covers every value a
+// sums in height units (HeightOfSum) and corner coordinates small whole numbers, so a table covers every value a
 // real export meets; anything else is formatted into the caller's scratch string.
 class DxfNumberTable {
 public:
-    static constexpr int kSums = 766;         // channel sums 0..765
-    static constexpr int kCoordinates = 302;  // grid indices 0..301
+    static constexpr int kSums = kChannelSums;
+    static constexpr int kCoordinates = kLargestGridSize + 2;  // every grid index a mesh uses
 
     DxfNumberTable();
 
@@ -23,8 +25,8 @@ public:
     std::string_view heightLine(double height, std::string& scratch) const
     {
         // NaN fails both comparisons; within the range the nearest sum is the only candidate.
-        if (height >= 0.0 && height <= 10.2) {
-            const auto sum = static_cast<std::size_t>(height * 75 + 0.5);
+        if (height >= 0.0 && height <= kTopHeight) {
+            const auto sum = static_cast<std::size_t>(height * kChannelSumsPerUnit + 0.5);
             if (heights_[sum] == height)
                 return Line(sumLines_[sum]);
         }

@@ -10,9 +10,6 @@ struct EditorState;
 // between faces: software renderers draw such plain triangle lists fastest, and every
 // face then carries its own corners, the base face's included.
 
-// The highest height a picture gives (white): the top of the box the mesh lies in.
-constexpr double kHighestHeight = 10.2;
-
 // Which corner of its face (0 to 3 for corners 1 to 4) each of a face's six vertices is:
 // triangles of corners 1, 2, 3 and 1, 3, 4, so the split runs along the diagonal from the
 // first corner to the third and keeps the face's turning direction.

@@ -64,7 +64,7 @@ struct NumberText {
     }
 };
 
-// Heights as text. Sampled heights are channel sums / 75, so the DXF's table of their
+// Heights as text. Sampled heights are channel sums in height units, so the DXF's table of their
 // lines covers every height a real export meets, and taking the digits from it keeps
 // the two files' numbers the same; anything else is formatted as the DXF formats it.
 class HeightTexts {
@@ -91,8 +91,8 @@ public:
     const Text* find(double height) const
     {
         // NaN fails both comparisons; within the range the nearest sum is the only candidate.
-        if (height >= 0.0 && height <= 10.2) {
-            const Text& nearest = bySum_[static_cast<std::size_t>(height * 75 + 0.5)];
+        if (height >= 0.0 && height <= kTopHeight) {
+            const Text& nearest = bySum_[static_cast<std::size_t>(height * kChannelSumsPerUnit + 0.5)];
             if (nearest.height == height)
                 return &nearest;
         }

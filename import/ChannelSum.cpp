@@ -14,8 +14,8 @@ constexpr std::uint32_t Spread(int sum)
 }
 
 // One look-up instead of two divisions per pixel; 3 KB, so it stays in the cache.
-constexpr std::array<std::uint32_t, kMaxChannelSum + 1> kSpread = [] {
-    std::array<std::uint32_t, kMaxChannelSum + 1> table{};
+constexpr std::array<std::uint32_t, kChannelSums> kSpread = [] {
+    std::array<std::uint32_t, kChannelSums> table{};
     for (int sum = 0; sum <= kMaxChannelSum; ++sum)
         table[static_cast<std::size_t>(sum)] = Spread(sum);
     return table;

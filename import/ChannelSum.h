@@ -2,6 +2,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "model/HeightScale.h"
+
 // Deep pictures (16 bits a channel) brought into the editor's 8-bit pixels without
 // losing more height than the pixels must. A pixel's height is its channel sum
 // (intensity is (red + green + blue) / 3), so a pixel holds 766 heights, 0 to 765,
@@ -9,8 +11,6 @@
 //
 // Rounding is half up. No half can arise: both quotients below are n / 257 for a whole
 // n, and 257 is odd, so n / 257 is never a whole number and a half.
-
-constexpr int kMaxChannelSum = 765;
 
 // round(grey x 765 / 65535) = round(3 grey / 257): 0 gives 0, 65535 gives 765.
 int ChannelSumOfGrey16(std::uint16_t grey);

@@ -2,11 +2,10 @@
 
 #include <limits>
 
+#include "model/HeightScale.h"
 #include "model/ImageSurface.h"
 
 namespace {
-
-constexpr std::int32_t kLargestGridSize = 300;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }

@@ -39,5 +39,6 @@ void RecomputeSteps(EditorState& state);
 // digits up to the first other character; empty text gives 0. Never fails.
 std::int32_t ReadNumberBox(std::string_view text);
 
-// The grid-size box's change: GridSize from the text, capped at 300, steps recomputed.
+// The grid-size box's change: GridSize from the text, capped at the largest grid
+// (kLargestGridSize), steps recomputed.
 void ApplyGridSizeText(EditorState& state, std::string_view text);

@@ -1,11 +1,13 @@
 #pragma once
 #include <array>
 
-// Heights sampled from the picture, indexed [column 0..300][row 0..300].
-// Reads outside 0..300 yield 0.0; nothing is ever stored outside.
+#include "model/HeightScale.h"
+
+// Heights sampled from the picture, indexed [column 0..kMaxIndex][row 0..kMaxIndex].
+// Reads outside that range yield 0.0; nothing is ever stored outside.
 class HeightGrid {
 public:
-    static constexpr int kMaxIndex = 300;
+    static constexpr int kMaxIndex = kLargestGridSize;
 
     double at(int i, int j) const
     {

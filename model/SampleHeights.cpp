@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "model/EditorState.h"
+#include "model/HeightScale.h"
 #include "model/ImageSurface.h"
 
 double PixelIntensity(ColourValue colour)
@@ -24,11 +25,11 @@ namespace {
 // PixelIntensity(colour) / 25 for every channel sum, formed exactly as the routine forms
 // it, so a look-up replaces two divisions per pixel.
 struct HeightsBySum {
-    double heights[766];
+    double heights[kChannelSums];
     HeightsBySum()
     {
-        for (int sum = 0; sum <= 765; ++sum)
-            heights[sum] = (sum / 3.0) / 25;
+        for (int sum = 0; sum <= kMaxChannelSum; ++sum)
+            heights[sum] = HeightOfSum(sum);
     }
 };
 
@@ -40,7 +41,7 @@ void SampleHeights(EditorState& state, const ImageSurface& image)
     RecomputeSteps(state);
     const int width = state.imageWidth;
     const int height = state.imageHeight;
-    // The grid box caps the size at 300; the cap here keeps a stray value from writing
+    // The grid box caps the size at the largest grid; the cap here keeps a stray value from writing
     // outside the grid.
     const int last = std::min(state.gridSize, HeightGrid::kMaxIndex);
     int columns[HeightGrid::kMaxIndex + 1];

@@ -13,6 +13,7 @@
 
 #include "export/MeshFaces.h"
 #include "model/EditorError.h"
+#include "model/HeightScale.h"
 #include "model/SampleHeights.h"
 
 namespace {
@@ -224,7 +225,7 @@ void MeshView::resetView()
 MeshBox MeshView::box() const
 {
     const int gridSize = std::max(MeshGridSize(*state_), 0);
-    return {QVector3D(float(gridSize + 1), float(gridSize), float(kHighestHeight * exaggeration_))};
+    return {QVector3D(float(gridSize + 1), float(gridSize), float(kTopHeight * exaggeration_))};
 }
 
 QString MeshView::statusLine() const
@@ -343,7 +344,7 @@ void MeshView::drawMesh()
     const MeshBox meshBox = box();
     program->setUniformValue("viewProjection", camera_.projection(meshBox, size()) * camera_.view(meshBox));
     program->setUniformValue("exaggeration", float(exaggeration_));
-    program->setUniformValue("highest", float(kHighestHeight));
+    program->setUniformValue("highest", float(kTopHeight));
     program->setUniformValue("groundShade", wireframe_ ? kLineGroundShade : kGroundShade);
     program->setUniformValue("lightDirection", kLightDirection);
     {

@@ -10,6 +10,7 @@
 
 #include "export/WriteDxf.h"
 #include "model/BuiltInPicture.h"
+#include "model/HeightScale.h"
 #include "ui/ColourStrip.h"
 #include "ui/ErrorDisplay.h"
 #include "ui/FormFont.h"
@@ -170,7 +171,7 @@ void MainWindow::buildControls()
     nibSizeLabel_ = MakeLabel(QStringLiteral("Nib Size"), "Label2", QRect(136, 300, 48, 13), client);
 
     gridSizeBox_ = Named(new NumberBox(QStringLiteral("50"), false, client), "EGridSize", {68, 296, 41, 21});
-    gridSizeUpDown_ = Named(new UpDown(1, 300, 10, 50, client), "UpDown1", {109, 296, 15, 21});
+    gridSizeUpDown_ = Named(new UpDown(1, kLargestGridSize, 10, 50, client), "UpDown1", {109, 296, 15, 21});
     gridSizeUpDown_->setBuddy(gridSizeBox_);
     colourButton_ = Named(new QPushButton(QStringLiteral("Colour"), client), "Button1", {336, 296, 49, 25});
     colourButton_->setDefault(true);
