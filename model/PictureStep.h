@@ -7,14 +7,9 @@
 
 #include "model/ImageSurface.h"
 #include "model/Picture.h"
+#include "model/TileBuffer.h"
 
 class SnapshotPool;
-
-// A stroke's step keeps the square tiles of this side that its fills touched: small
-// enough that a brush step keeps little, large enough that a long stroke keeps few.
-constexpr int kTileSide = 64;
-constexpr std::size_t kTilePixels = std::size_t{kTileSide} * kTileSide;
-using TileBuffer = std::unique_ptr<std::uint32_t[]>;  // kTilePixels pixels
 
 // One undo step: the state of the picture on the other side of one change. A whole step
 // holds a whole picture (New, Load, the whole-picture blur); a tile step holds the tiles

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "model/PictureStep.h"
+#include "model/TileBuffer.h"
 
 // Memory that undo steps let go of, kept for the next steps. Fresh memory costs a page
 // fault per page when first touched, which can cost more than the copy into it; a
