@@ -15,9 +15,7 @@
 #include <vector>
 
 #include "bench/BenchSupport.h"
-#include "export/WriteDxf.h"
-#include "export/WriteObj.h"
-#include "export/WriteStl.h"
+#include "export/MeshExport.h"
 #include "model/EditorState.h"
 #include "model/ImageSurface.h"
 #include "model/SampleHeights.h"
@@ -29,9 +27,7 @@ using namespace bench;
 constexpr int kSide = 4096;
 constexpr int kRuns = 15;
 
-using Writer = void (*)(EditorState&, const ImageSurface&, const std::string&, FileOps&);
-
-void Measure(const char* format, Writer write, const ImageSurface& surface, const std::string& folder)
+void Measure(const char* format, MeshFormat meshFormat, const ImageSurface& surface, const std::string& folder)
 {
     EditorState state;
     ResetGrid(state, surface);
@@ -46,7 +42,7 @@ void Measure(const char* format, Writer write, const ImageSurface& surface, cons
         sampleTimes.push_back(MillisecondsSince(start));
         ::unlink(meshPath.c_str());
         start = Clock::now();
-        write(state, surface, meshPath, SystemFileOps());
+        WriteMesh(meshFormat, state, surface, meshPath);
         exportTimes.push_back(MillisecondsSince(start));
         if (bytes.empty()) {
             std::ifstream in(meshPath, std::ios::binary);
@@ -76,9 +72,9 @@ int main(int argc, char** argv)
     const std::string folder = OutputFolder(argc, argv, "bench-export");
     ImageSurface surface;
     surface.putPicture(bench::ReliefPicture(kSide));
-    Measure("DXF", WriteDxf, surface, folder);
-    Measure("STL", WriteStl, surface, folder);
-    Measure("OBJ", WriteObj, surface, folder);
+    Measure("DXF", MeshFormat::Dxf, surface, folder);
+    Measure("STL", MeshFormat::Stl, surface, folder);
+    Measure("OBJ", MeshFormat::Obj, surface, folder);
     if (argc <= 1)
         ::rmdir(folder.c_str());
     return 0;

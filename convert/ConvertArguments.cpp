@@ -50,19 +50,6 @@ std::pair<std::string_view, std::optional<std::string_view>> SplitOption(std::st
 
 } // namespace
 
-std::string_view ExtensionOf(MeshFormat format)
-{
-    switch (format) {
-    case MeshFormat::Stl:
-        return "stl";
-    case MeshFormat::Obj:
-        return "obj";
-    case MeshFormat::Dxf:
-        break;
-    }
-    return "dxf";
-}
-
 ConvertArguments ParseConvertArguments(const std::vector<std::string>& arguments)
 {
     ConvertArguments parsed;

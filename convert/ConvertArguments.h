@@ -4,10 +4,7 @@
 #include <string_view>
 #include <vector>
 
-// The mesh formats the converter writes, each named by its lower-case extension.
-enum class MeshFormat { Dxf, Stl, Obj };
-
-std::string_view ExtensionOf(MeshFormat format);  // "dxf", "stl", "obj"
+#include "export/MeshExport.h"
 
 // What the command line asks for:
 //   relief-foundry-convert [--grid N] [--no-black] [--no-white] [--format dxf|stl|obj]

@@ -7,9 +7,7 @@
 #include <set>
 #include <system_error>
 
-#include "export/WriteDxf.h"
-#include "export/WriteObj.h"
-#include "export/WriteStl.h"
+#include "export/MeshExport.h"
 #include "model/EditorError.h"
 #include "model/EditorState.h"
 #include "model/ImageSurface.h"
@@ -60,25 +58,10 @@ void ConvertPicture(const std::string& input, const std::string& output, const C
                     const PictureReader& read)
 {
     ImageSurface surface;
-    surface.putPicture(read(input));
     // 725 kB of heights: on the heap rather than the stack.
     const auto state = std::make_unique<EditorState>();
-    ResetGrid(*state, surface);
-    InitDefaults(*state);
-    ApplyGridSizeText(*state, std::to_string(arguments.gridSize));
-    state->exportBlackPlanes = arguments.exportBlack;
-    state->exportWhitePlanes = arguments.exportWhite;
-    switch (arguments.format) {
-    case MeshFormat::Dxf:
-        WriteDxf(*state, surface, output);
-        break;
-    case MeshFormat::Stl:
-        WriteStl(*state, surface, output);
-        break;
-    case MeshFormat::Obj:
-        WriteObj(*state, surface, output);
-        break;
-    }
+    PrepareExport(*state, surface, read(input), arguments.gridSize, {arguments.exportBlack, arguments.exportWhite});
+    WriteMesh(arguments.format, *state, surface, output);
 }
 
 int RunConvert(const std::vector<std::string>& argumentList, std::ostream& out, std::ostream& err,

@@ -1,14 +1,20 @@
 #pragma once
-#include <algorithm>
 #include <array>
 
-#include "model/EditorState.h"
+#include "model/MeshHeights.h"
 
 // The faces of the terrain mesh as the mesh files hold them: one quadrilateral per grid
 // cell with the grid column, grid row and height as X, Y and Z, less the faces the two
 // export options leave out, then the flat base face under the whole mesh when the
-// options agree. Every writer and view of the mesh takes its faces from here, so they
-// cannot disagree about which faces there are.
+// options agree. The DXF and OBJ writers and the 3D preview take their faces from here,
+// so they cannot disagree about which faces there are.
+
+// The two export options: faces flat at height 0 (black) and faces above 10 on average
+// (white) are written only when these are on.
+struct MeshOptions {
+    bool exportBlack = true;
+    bool exportWhite = true;
+};
 
 struct MeshCorner {
     int x;
@@ -23,54 +29,71 @@ struct MeshFace {
     bool base = false;
 };
 
-// The grid size the mesh is built on: the grid box never goes beyond the grid's 300, and
-// a stray larger value is held to it, so the mesh stays the one sampling can fill.
-inline int MeshGridSize(const EditorState& state) { return std::min(state.gridSize, HeightGrid::kMaxIndex); }
-
 // Left out when black faces are off and the face is flat at 0, or white faces are off and
 // it lies above 10 on average. The sum runs in long double: in doubles some averages of
 // exactly 10 come out a bit above it.
-inline bool FaceLeftOut(const EditorState& state, const double (&heights)[4])
+inline bool FaceLeftOut(const MeshOptions& options, const double (&heights)[4])
 {
-    if (state.exportBlackPlanes && state.exportWhitePlanes)
+    if (options.exportBlack && options.exportWhite)
         return false;
     long double sum = heights[0];
     sum += heights[1];
     sum += heights[2];
     sum += heights[3];
     const double average = static_cast<double>(sum / 4);
-    if (!state.exportBlackPlanes && average == 0)
+    if (!options.exportBlack && average == 0)
         return true;
-    return !state.exportWhitePlanes && average > 10;
+    return !options.exportWhite && average > 10;
 }
 
 // The base face is there exactly when both options are on or both are off.
-inline bool HasBaseFace(const EditorState& state) { return state.exportBlackPlanes == state.exportWhitePlanes; }
+inline bool HasBaseFace(const MeshOptions& options) { return options.exportBlack == options.exportWhite; }
 
-// Calls visit(const MeshFace&) for every face in file order: cells from the last grid
-// column back to column 0, each column from its top row down, then the base face. The
-// heights are the grid's as they stand (sampling is the caller's business); reads past
-// the grid's last index give 0.
-template <class Visit>
-void ForEachMeshFace(const EditorState& state, Visit&& visit)
+// The face of the cell at grid column i and row n: corners 1 to 4 at (i, n), (i + 1, n),
+// (i + 1, n + 1) and (i, n + 1).
+inline MeshFace CellFace(const MeshHeights& h, int i, int n)
 {
-    const int gridSize = MeshGridSize(state);
-    const HeightGrid& h = state.heights;
-    MeshFace face;
+    return {{MeshCorner{i, n, h.at(i, n)}, MeshCorner{i + 1, n, h.at(i + 1, n)},
+             MeshCorner{i + 1, n + 1, h.at(i + 1, n + 1)}, MeshCorner{i, n + 1, h.at(i, n + 1)}},
+            false};
+}
+
+// The flat face at height 0 under the whole mesh of gridSize.
+inline MeshFace BaseFace(int gridSize)
+{
+    return {{MeshCorner{0, 0, 0.0}, MeshCorner{0, gridSize, 0.0}, MeshCorner{gridSize + 1, gridSize, 0.0},
+             MeshCorner{gridSize + 1, 0, 0.0}},
+            true};
+}
+
+// Calls visitCell(i, n) for the cell of every face kept, in file order: cells from the
+// last grid column back to column 0, each column from its top row down. The faces are
+// CellFace(h, i, n); the base face, when there is one, follows them.
+template <class VisitCell>
+void ForEachMeshCell(const MeshHeights& h, const MeshOptions& options, VisitCell&& visitCell)
+{
+    const int gridSize = h.gridSize();
+    // Checked once: with both options on, as mostly, no face is left out.
+    const bool leavesOut = !(options.exportBlack && options.exportWhite);
     for (int i = gridSize; i >= 0; --i) {
+        // Columns i and i + 1 and rows n and n + 1 lie within the heights.
+        const double* left = h.column(i);
+        const double* right = h.column(i + 1);
         for (int n = gridSize - 1; n >= 0; --n) {
-            const double heights[4] = {h.at(i, n), h.at(i + 1, n), h.at(i + 1, n + 1), h.at(i, n + 1)};
-            if (FaceLeftOut(state, heights))
+            const double heights[4] = {left[n], right[n], right[n + 1], left[n + 1]};
+            if (leavesOut && FaceLeftOut(options, heights))
                 continue;
-            face.corners = {MeshCorner{i, n, heights[0]}, MeshCorner{i + 1, n, heights[1]},
-                            MeshCorner{i + 1, n + 1, heights[2]}, MeshCorner{i, n + 1, heights[3]}};
-            visit(static_cast<const MeshFace&>(face));
+            visitCell(i, n);
         }
     }
-    if (HasBaseFace(state)) {
-        face.corners = {MeshCorner{0, 0, 0.0}, MeshCorner{0, gridSize, 0.0}, MeshCorner{gridSize + 1, gridSize, 0.0},
-                        MeshCorner{gridSize + 1, 0, 0.0}};
-        face.base = true;
-        visit(static_cast<const MeshFace&>(face));
-    }
+}
+
+// Calls visit(const MeshFace&) for every face in file order: the cells' faces as
+// ForEachMeshCell lists them, then the base face.
+template <class Visit>
+void ForEachMeshFace(const MeshHeights& h, const MeshOptions& options, Visit&& visit)
+{
+    ForEachMeshCell(h, options, [&](int i, int n) { visit(CellFace(h, i, n)); });
+    if (HasBaseFace(options))
+        visit(BaseFace(h.gridSize()));
 }

@@ -1,20 +1,24 @@
 #include "export/MeshVertices.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "export/MeshFaces.h"
-#include "model/EditorState.h"
 
-void BuildMeshVertices(const EditorState& state, MeshVertices& mesh)
+void BuildMeshVertices(const MeshHeights& heights, const MeshOptions& options, MeshVertices& mesh)
 {
     // Room for every cell face and the base face, written through a plain pointer (this
     // runs on every stroke step) and cut to what was written at the end. Growing back
     // to full size only clears the part that was cut the time before.
-    const std::size_t gridSize = static_cast<std::size_t>(std::max(MeshGridSize(state), 0));
+    const std::size_t gridSize = static_cast<std::size_t>(std::max(heights.gridSize(), 0));
     mesh.positions.resize(((gridSize + 1) * gridSize + 1) * kFloatsPerFace);
     float* out = mesh.positions.data();
+    const float* const end = out + mesh.positions.size();
     bool base = false;
-    ForEachMeshFace(state, [&](const MeshFace& face) {
+    ForEachMeshFace(heights, options, [&](const MeshFace& face) {
+        // A wrong count above would write past the array; fail loudly instead.
+        if (end - out < static_cast<std::ptrdiff_t>(kFloatsPerFace))
+            throw std::logic_error("BuildMeshVertices: more faces than room for them");
         float corners[4][3];
         for (std::size_t k = 0; k < 4; ++k) {
             corners[k][0] = static_cast<float>(face.corners[k].x);

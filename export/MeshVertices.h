@@ -3,7 +3,8 @@
 #include <cstddef>
 #include <vector>
 
-struct EditorState;
+class MeshHeights;
+struct MeshOptions;
 
 // The mesh the DXF export writes, as an array a graphics card draws from: the faces that
 // ForEachMeshFace lists, each as two triangles of its own. Vertices are not shared
@@ -26,8 +27,7 @@ struct MeshVertices {
     std::size_t vertexCount() const { return positions.size() / 3; }
 };
 
-// Fills mesh with exactly the faces the DXF export would write for state as it stands:
-// the heights are taken as they are (sampling them first is the caller's business), the
-// grid size and both export options as set. The array keeps its storage, so a rebuild
-// at a grid size it has held before allocates nothing. Never fails for any state.
-void BuildMeshVertices(const EditorState& state, MeshVertices& mesh);
+// Fills mesh with exactly the faces the DXF export writes for these heights and options.
+// The array keeps its storage, so a rebuild at a grid size it has held before allocates
+// nothing. Never fails for any heights.
+void BuildMeshVertices(const MeshHeights& heights, const MeshOptions& options, MeshVertices& mesh);

@@ -1,15 +1,11 @@
 #pragma once
-#include <string>
+#include "export/MeshFaces.h"
 
-#include "files/SafeFileWriter.h"
+class BufferedWriter;
 
-struct EditorState;
-class ImageSurface;
-
-// Samples the heights (failing before the file is touched when the picture is not a
-// bitmap), then writes the mesh under path. On any I/O failure throws EditorError with
-// the failure MeshFileFailure names (its detail the error number) and leaves an existing file
-// at path untouched.
-void WriteDxf(EditorState& state, const ImageSurface& image, const std::string& path,
-              FileOps& ops = SystemFileOps());
-
+// Writes the DXF terrain mesh of heights: the ENTITIES section with one 3DFACE per face
+// that ForEachMeshFace lists (the options leave out black or white cells; the base face
+// comes last when they agree), then the trailer with the program's credit and a line for
+// each option that is off. CR LF line ends; the numbers in the file's fixed formats.
+// Throws FileWriteError as out does.
+void WriteDxf(BufferedWriter& out, const MeshHeights& heights, const MeshOptions& options);

@@ -10,8 +10,7 @@
 
 #include "export/DxfNumbers.h"
 #include "export/MeshFaces.h"
-#include "export/MeshFile.h"
-#include "model/EditorState.h"
+#include "files/BufferedWriter.h"
 
 namespace {
 
@@ -109,55 +108,31 @@ private:
     std::array<Text, DxfNumberTable::kSums> bySum_;
 };
 
-// Composes the text in one block of memory and hands it to the file writer when it is
-// full, so that a line costs a few copies and no call.
-class TextBlock {
+// One line of prepared texts composed straight into the writer's buffer, so that a line
+// costs a few copies and no call.
+class LineText {
 public:
-    static constexpr std::size_t kLongestLine = 128;  // a line of prepared texts; others check for themselves
+    static constexpr std::size_t kLongest = 128;  // a line of prepared texts
 
-    explicit TextBlock(SafeFileWriter& out) : out_(out), text_(std::make_unique_for_overwrite<char[]>(kCapacity)) {}
+    explicit LineText(BufferedWriter& out) : out_(out), start_(out.room(kLongest)), at_(start_) {}
+    ~LineText() { out_.advance(static_cast<std::size_t>(at_ - start_)); }
+    LineText(const LineText&) = delete;
+    LineText& operator=(const LineText&) = delete;
 
-    // Room for a line of at most kLongestLine bytes.
-    void startLine()
-    {
-        if (kLongestLine > kCapacity - used_)
-            flush();
-    }
-    void put(char c) { text_[used_++] = c; }
-    // A prepared text: its whole slot is moved in one go, and the block advances by the
-    // text's own size. Only within a line begun with startLine().
+    void put(char c) { *at_++ = c; }
+    // A prepared text: its whole slot is moved in one go, and the line grows by the
+    // text's own size.
     template <std::size_t N>
     void put(const std::array<char, N>& slot, std::size_t size)
     {
-        std::memcpy(text_.get() + used_, slot.data(), N);
-        used_ += size;
-    }
-    // Any text; it makes its own room.
-    void put(std::string_view part)
-    {
-        if (part.size() + kLongestLine > kCapacity - used_) {
-            flush();
-            if (part.size() + kLongestLine > kCapacity) {
-                out_.write(part);
-                return;
-            }
-        }
-        std::memcpy(text_.get() + used_, part.data(), part.size());
-        used_ += part.size();
-    }
-
-    void flush()
-    {
-        out_.write(text_.get(), used_);
-        used_ = 0;
+        std::memcpy(at_, slot.data(), N);
+        at_ += size;
     }
 
 private:
-    static constexpr std::size_t kCapacity = 256 * 1024;  // large enough to skip the writer's buffer
-
-    SafeFileWriter& out_;
-    std::unique_ptr<char[]> text_;
-    std::size_t used_ = 0;
+    BufferedWriter& out_;
+    char* start_;
+    char* at_;
 };
 
 // The vertices the faces use, numbered from 1 column by column (X, then Y): the grid
@@ -168,7 +143,7 @@ private:
 class VertexNumbers {
 public:
     // Grid points with X in [xLow, xHigh] and Y in [yLow, yHigh].
-    VertexNumbers(const HeightGrid& heights, int xLow, int xHigh, int yLow, int yHigh)
+    VertexNumbers(const MeshHeights& heights, int xLow, int xHigh, int yLow, int yHigh)
         : heights_(heights), xLow_(xLow), yLow_(yLow), columns_(xHigh - xLow + 1), rows_(yHigh - yLow + 1),
           used_(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_), 0),
           columnStart_(static_cast<std::size_t>(columns_) + 1, 0)
@@ -266,7 +241,7 @@ private:
         return fresh;
     }
 
-    const HeightGrid& heights_;
+    const MeshHeights& heights_;
     int xLow_, yLow_, columns_, rows_;
     std::vector<std::uint8_t> used_;           // by slot, column after column
     std::vector<std::uint32_t> columnStart_;   // vertices before each column
@@ -276,24 +251,24 @@ private:
     NumberText extraText_;
 };
 
-void WriteHeader(TextBlock& out, const EditorState& state, int gridSize)
+void WriteHeader(BufferedWriter& out, const MeshOptions& options, int gridSize)
 {
-    out.put(kCredit);
-    out.put("# Grid size ");
-    out.put(NumberText(gridSize).view());
-    out.put(state.exportBlackPlanes ? ", black faces exported" : ", black faces not exported");
-    out.put(state.exportWhitePlanes ? ", white faces exported\n" : ", white faces not exported\n");
+    out.write(kCredit);
+    out.write("# Grid size ");
+    out.write(NumberText(gridSize).view());
+    out.write(options.exportBlack ? ", black faces exported" : ", black faces not exported");
+    out.write(options.exportWhite ? ", white faces exported\n" : ", white faces not exported\n");
 }
 
-void WriteMesh(TextBlock& out, const EditorState& state)
+void WriteVerticesAndFaces(BufferedWriter& out, const MeshHeights& heights, const MeshOptions& options)
 {
-    const int gridSize = MeshGridSize(state);
+    const int gridSize = heights.gridSize();
     // Faces span grid columns 0..gridSize + 1 and rows 0..gridSize; the bounds are taken
     // both ways round so that even a negative grid size indexes safely.
     const int low = std::min(0, gridSize);
     const int high = std::max(0, gridSize + 1);
-    VertexNumbers vertices(state.heights, std::min(0, gridSize + 1), high, low, std::max(0, gridSize));
-    ForEachMeshFace(state, [&](const MeshFace& face) {
+    VertexNumbers vertices(heights, std::min(0, gridSize + 1), high, low, std::max(0, gridSize));
+    ForEachMeshFace(heights, options, [&](const MeshFace& face) {
         for (const MeshCorner& corner : face.corners)
             vertices.use(corner, !face.base);
     });
@@ -303,45 +278,47 @@ void WriteMesh(TextBlock& out, const EditorState& state)
     std::vector<NumberText> coordinates;
     for (int value = low; value <= high; ++value)
         coordinates.emplace_back(value);
-    static const HeightTexts heights;
+    static const HeightTexts heightTexts;
     std::string scratch;
     vertices.forEachVertex([&](int x, int y, double z) {
-        out.startLine();
-        out.put('v');
-        out.put(' ');
-        const NumberText& xText = coordinates[static_cast<std::size_t>(x - low)];
-        out.put(xText.chars, xText.size);
-        out.put(' ');
-        const NumberText& yText = coordinates[static_cast<std::size_t>(y - low)];
-        out.put(yText.chars, yText.size);
-        out.put(' ');
-        if (const HeightTexts::Text* text = heights.find(z))
-            out.put(text->chars, text->size);
-        else
-            out.put(HeightTexts::formatted(z, scratch));
-        out.put('\n');
+        const HeightTexts::Text* height = heightTexts.find(z);
+        {
+            LineText line(out);
+            line.put('v');
+            line.put(' ');
+            const NumberText& xText = coordinates[static_cast<std::size_t>(x - low)];
+            line.put(xText.chars, xText.size);
+            line.put(' ');
+            const NumberText& yText = coordinates[static_cast<std::size_t>(y - low)];
+            line.put(yText.chars, yText.size);
+            line.put(' ');
+            if (height) {
+                line.put(height->chars, height->size);
+                line.put('\n');
+            }
+        }
+        if (!height) {
+            out.write(HeightTexts::formatted(z, scratch));
+            out.write("\n");
+        }
     });
 
-    ForEachMeshFace(state, [&](const MeshFace& face) {
-        out.startLine();
-        out.put('f');
+    ForEachMeshFace(heights, options, [&](const MeshFace& face) {
+        LineText line(out);
+        line.put('f');
         for (const MeshCorner& corner : face.corners) {
-            out.put(' ');
+            line.put(' ');
             const NumberText& number = vertices.numberOf(corner, !face.base);
-            out.put(number.chars, number.size);
+            line.put(number.chars, number.size);
         }
-        out.put('\n');
+        line.put('\n');
     });
 }
 
 } // namespace
 
-void WriteObj(EditorState& state, const ImageSurface& image, const std::string& path, FileOps& ops)
+void WriteObj(BufferedWriter& out, const MeshHeights& heights, const MeshOptions& options)
 {
-    WriteMeshFile(state, image, path, ops, [&state](SafeFileWriter& out) {
-        TextBlock block(out);
-        WriteHeader(block, state, MeshGridSize(state));
-        WriteMesh(block, state);
-        block.flush();
-    });
+    WriteHeader(out, options, heights.gridSize());
+    WriteVerticesAndFaces(out, heights, options);
 }

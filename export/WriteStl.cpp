@@ -9,10 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "export/MeshFaces.h"
-#include "export/MeshFile.h"
+#include "files/BufferedWriter.h"
 #include "files/ByteOrder.h"
-#include "model/EditorState.h"
+#include "model/MeshHeights.h"
 
 namespace {
 
@@ -44,15 +43,10 @@ std::uint32_t TriangleCount(int gridSize)
 // For hosts of the other byte order.
 [[maybe_unused]] void PutF32(std::uint8_t* at, float value) { PutU32(at, std::bit_cast<std::uint32_t>(value)); }
 
-// Composes triangles in one block of memory and hands it to the file writer when it is
-// full: a grid of 300 has some 184,000 triangles, which as single writes would each be a
-// copy into the writer's buffer. The block goes to the file without another copy.
-class TriangleBlock {
+// Composes each triangle's record straight into the writer's buffer.
+class TriangleRecords {
 public:
-    explicit TriangleBlock(SafeFileWriter& out)
-        : out_(out), block_(std::make_unique_for_overwrite<std::uint8_t[]>(kCapacity * kTriangleSize))
-    {
-    }
+    explicit TriangleRecords(BufferedWriter& out) : out_(out) {}
 
     // Corners counter-clockwise seen from outside the solid; the normal follows from them.
     void add(const Corner& a, const Corner& b, const Corner& c)
@@ -78,10 +72,8 @@ public:
     // With the normal given: of unit length, pointing out.
     void add(const Corner& normal, const Corner& a, const Corner& b, const Corner& c)
     {
-        if (used_ == kCapacity)
-            flush();
         const float values[12] = {normal.x, normal.y, normal.z, a.x, a.y, a.z, b.x, b.y, b.z, c.x, c.y, c.z};
-        std::uint8_t* at = block_.get() + used_ * kTriangleSize;
+        auto* at = reinterpret_cast<std::uint8_t*>(out_.claim(kTriangleSize));
         if constexpr (std::endian::native == std::endian::little) {
             std::memcpy(at, values, sizeof values);  // already the file's byte order
         } else {
@@ -89,26 +81,15 @@ public:
                 PutF32(at + 4 * k, values[k]);
         }
         PutU16(at + 48, 0);
-        ++used_;
-    }
-
-    void flush()
-    {
-        out_.write(block_.get(), used_ * kTriangleSize);
-        used_ = 0;
     }
 
 private:
-    static constexpr std::size_t kCapacity = 5000;  // 250 kB: large enough to skip the writer's buffer
-
-    SafeFileWriter& out_;
-    std::unique_ptr<std::uint8_t[]> block_;
-    std::size_t used_ = 0;
+    BufferedWriter& out_;
 };
 
 // The closed solid over grid columns 0..g+1 and rows 0..g. Every triangle's corners run
 // counter-clockwise seen from outside, so each edge is used once in each direction.
-void WriteSolid(TriangleBlock& out, const HeightGrid& heights, int g)
+void WriteSolid(TriangleRecords& out, const MeshHeights& heights, int g)
 {
     const auto top = [&](int x, int y) {
         return Corner{static_cast<float>(x), static_cast<float>(y), static_cast<float>(heights.at(x, y))};
@@ -171,19 +152,16 @@ void WriteSolid(TriangleBlock& out, const HeightGrid& heights, int g)
 
 } // namespace
 
-void WriteStl(EditorState& state, const ImageSurface& image, const std::string& path, FileOps& ops)
+void WriteStl(BufferedWriter& out, const MeshHeights& heights)
 {
-    WriteMeshFile(state, image, path, ops, [&state](SafeFileWriter& out) {
-        const int gridSize = MeshGridSize(state);
-        std::uint8_t header[kHeaderSize + 4] = {};  // the credit, then zeros
-        const std::string credit = std::string(kCredit) + std::to_string(gridSize);
-        std::memcpy(header, credit.data(), std::min(credit.size(), kHeaderSize));
-        PutU32(header + kHeaderSize, TriangleCount(gridSize));
-        out.write(header, sizeof header);
-        if (gridSize >= 1) {
-            TriangleBlock block(out);
-            WriteSolid(block, state.heights, gridSize);
-            block.flush();
-        }
-    });
+    const int gridSize = heights.gridSize();
+    std::uint8_t header[kHeaderSize + 4] = {};  // the credit, then zeros
+    const std::string credit = std::string(kCredit) + std::to_string(gridSize);
+    std::memcpy(header, credit.data(), std::min(credit.size(), kHeaderSize));
+    PutU32(header + kHeaderSize, TriangleCount(gridSize));
+    out.write(header, sizeof header);
+    if (gridSize >= 1) {
+        TriangleRecords records(out);
+        WriteSolid(records, heights, gridSize);
+    }
 }

@@ -10,11 +10,6 @@
 
 namespace {
 
-// Small pieces (a bitmap row, a line) are gathered into writes of up to this size.
-constexpr std::size_t kBufferSize = std::size_t{1} << 20;
-// A piece this large gains nothing from a copy into the buffer: it goes to the file as it is.
-constexpr std::size_t kDirectWrite = std::size_t{64} << 10;
-
 [[noreturn]] void Fail(FileWriteError::Stage stage, int errorCode)
 {
     throw FileWriteError{stage, errorCode};
@@ -148,8 +143,6 @@ SafeFileWriter::SafeFileWriter(std::string target, FileOps& ops)
         discard();
         Fail(FileWriteError::Stage::Create, error);
     }
-    // Reserved, not filled: only the part a small file uses is ever touched.
-    buffer_.reserve(kBufferSize);
 }
 
 SafeFileWriter::~SafeFileWriter()
@@ -158,28 +151,22 @@ SafeFileWriter::~SafeFileWriter()
         discard();
 }
 
-void SafeFileWriter::write(std::string_view bytes)
+void SafeFileWriter::write(const void* data, std::size_t size)
 {
     if (fd_ < 0)
         Fail(FileWriteError::Stage::Write, EBADF);
-    if (bytes.size() > kBufferSize - used_ || bytes.size() >= kDirectWrite)
-        flush();
-    if (bytes.size() >= kDirectWrite) {
-        if (const int error = WriteFully(ops_, fd_, bytes.data(), bytes.size())) {
-            discard();
-            Fail(FileWriteError::Stage::Write, error);
-        }
-        return;
+    // The temporary file goes at the first failure, so nothing half-written is left
+    // beside the target.
+    if (const int error = WriteFully(ops_, fd_, static_cast<const char*>(data), size)) {
+        discard();
+        Fail(FileWriteError::Stage::Write, error);
     }
-    buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
-    used_ = buffer_.size();
 }
 
 void SafeFileWriter::commit()
 {
     if (fd_ < 0)
         Fail(FileWriteError::Stage::Close, EBADF);
-    flush();
     const int fd = fd_;
     fd_ = -1;
     if (ops_.close(fd) != 0) {
@@ -195,20 +182,6 @@ void SafeFileWriter::commit()
     committed_ = true;
 }
 
-void SafeFileWriter::flush()
-{
-    const std::size_t size = used_;
-    used_ = 0;
-    // The temporary file goes at the first failure, so nothing half-written is left
-    // beside the target.
-    const int error = WriteFully(ops_, fd_, buffer_.data(), size);
-    buffer_.clear();
-    if (error != 0) {
-        discard();
-        Fail(FileWriteError::Stage::Write, error);
-    }
-}
-
 void SafeFileWriter::discard() noexcept
 {
     const int savedErrno = errno;
@@ -220,7 +193,5 @@ void SafeFileWriter::discard() noexcept
         ops_.unlink(tempPath_);
         tempPath_.clear();
     }
-    used_ = 0;
-    buffer_.clear();
     errno = savedErrno;
 }

@@ -3,7 +3,6 @@
 #include <string>
 #include <string_view>
 #include <sys/types.h>
-#include <vector>
 
 // The system calls a commit-or-nothing write needs. Tests pass their own to fail the
 // n-th write or the close; everything else uses SystemFileOps().
@@ -28,7 +27,8 @@ struct FileWriteError {
 
 // Writes a file so that the target is replaced only once every byte has reached a
 // temporary file in the same folder and that file is closed; any failure removes the
-// temporary file and leaves an existing target byte for byte as it was.
+// temporary file and leaves an existing target byte for byte as it was. Every write goes
+// to the file as it is: a writer of many small pieces puts a BufferedWriter in front.
 // All failures throw FileWriteError; callers turn it into their own message.
 class SafeFileWriter {
 public:
@@ -40,18 +40,14 @@ public:
     SafeFileWriter(const SafeFileWriter&) = delete;
     SafeFileWriter& operator=(const SafeFileWriter&) = delete;
 
-    // Buffered; a full buffer goes to the file in one write call.
-    void write(std::string_view bytes);
-    void write(const void* data, std::size_t size)
-    {
-        write(std::string_view(static_cast<const char*>(data), size));
-    }
+    // Writes every byte, or throws (Stage::Write) having removed the temporary file.
+    void write(const void* data, std::size_t size);
+    void write(std::string_view bytes) { write(bytes.data(), bytes.size()); }
 
-    // Flushes, closes and renames the temporary file over the target.
+    // Closes the temporary file and renames it over the target.
     void commit();
 
 private:
-    void flush();
     void discard() noexcept;
 
     std::string target_;
@@ -59,6 +55,4 @@ private:
     FileOps& ops_;
     int fd_ = -1;
     bool committed_ = false;
-    std::vector<char> buffer_;
-    std::size_t used_ = 0;
 };

@@ -11,7 +11,7 @@
 #include <malloc.h>
 #endif
 
-#include "export/MeshFaces.h"
+#include "export/MeshExport.h"
 #include "model/EditorError.h"
 #include "model/HeightScale.h"
 #include "model/SampleHeights.h"
@@ -274,11 +274,10 @@ void MeshView::refreshMesh()
     meshDirty_ = false;
     ++samplings_;
     try {
-        // Afresh from the editor's state each time: heights beyond the grid are the
-        // ones the last export left, as the next export will write them.
-        sampled_ = *state_;
-        SampleHeights(sampled_, *picture_);
-        BuildMeshVertices(sampled_, mesh_);
+        // Afresh each time, into heights of the view's own: heights beyond the grid are
+        // the ones the last export left, as the next export will write them.
+        SampleHeights(*state_, *picture_, heights_);
+        BuildMeshVertices(heights_, OptionsOf(*state_), mesh_);
         unsampledLine_.clear();
     } catch (const EditorError& error) {
         unsampledLine_ = UnsampledLine(error);

@@ -9,14 +9,14 @@
 
 #include "export/MeshVertices.h"
 #include "model/EditorState.h"
+#include "model/MeshHeights.h"
 #include "preview/PreviewCamera.h"
 
 class ImageSurface;
 
 // The 3D view of the mesh the next DXF export would write. It samples the picture into
-// its own copy of the editor's state, taken afresh each time, so the editor's heights
-// are never touched and the heights an earlier export left beyond the grid show as the
-// export would write them. Changes only mark the mesh stale; it is sampled again when
+// heights of its own, afresh each time, so the editor's heights are never touched and the
+// heights an earlier export left beyond the grid show as the export would write them. Changes only mark the mesh stale; it is sampled again when
 // the next frame is drawn, so any number of changes between two frames cost one
 // sampling. A picture that cannot be sampled shows one line saying so instead.
 //
@@ -80,7 +80,7 @@ private:
 
     const EditorState* state_;
     const ImageSurface* picture_;
-    EditorState sampled_;  // the copy the view samples into
+    MeshHeights heights_;  // the view's own sampling
     MeshVertices mesh_;
     bool meshDirty_ = true;
     int samplings_ = 0;

@@ -8,7 +8,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 
-#include "export/WriteDxf.h"
+#include "export/MeshExport.h"
 #include "model/BuiltInPicture.h"
 #include "model/HeightScale.h"
 #include "ui/ColourStrip.h"
@@ -315,6 +315,6 @@ void MainWindow::exportDxf()
     saveDialog_.filterPattern = QStringLiteral("*.DXF");
     setStatusCaption(QStringLiteral("Exporting DXF... Please Wait"));
     if (const std::optional<QString> name = CurrentDialogs().saveFileName(this, saveDialog_))
-        WriteDxf(state_, picture_->surface(), QFile::encodeName(*name).toStdString());
+        WriteMesh(MeshFormat::Dxf, state_, picture_->surface(), QFile::encodeName(*name).toStdString());
     setStatusCaption(QStringLiteral("Exporting DXF Complete"));
 }

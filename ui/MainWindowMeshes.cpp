@@ -6,8 +6,7 @@
 // connection's guard shows them.
 #include <QFile>
 
-#include "export/WriteObj.h"
-#include "export/WriteStl.h"
+#include "export/MeshExport.h"
 #include "ui/ImageView.h"
 #include "ui/MainWindow.h"
 
@@ -31,7 +30,7 @@ void MainWindow::exportStl()
 {
     setStatusCaption(QStringLiteral("Exporting STL... Please Wait"));
     if (const std::optional<QString> name = CurrentDialogs().saveFileName(this, StlDialog()))
-        WriteStl(state_, picture_->surface(), QFile::encodeName(*name).toStdString());
+        WriteMesh(MeshFormat::Stl, state_, picture_->surface(), QFile::encodeName(*name).toStdString());
     setStatusCaption(QStringLiteral("Exporting STL Complete"));
 }
 
@@ -39,6 +38,6 @@ void MainWindow::exportObj()
 {
     setStatusCaption(QStringLiteral("Exporting OBJ... Please Wait"));
     if (const std::optional<QString> name = CurrentDialogs().saveFileName(this, ObjDialog()))
-        WriteObj(state_, picture_->surface(), QFile::encodeName(*name).toStdString());
+        WriteMesh(MeshFormat::Obj, state_, picture_->surface(), QFile::encodeName(*name).toStdString());
     setStatusCaption(QStringLiteral("Exporting OBJ Complete"));
 }

@@ -10,9 +10,7 @@
 #include <memory>
 #include <sstream>
 
-#include "export/WriteDxf.h"
-#include "export/WriteObj.h"
-#include "export/WriteStl.h"
+#include "export/MeshExport.h"
 #include "files/BmpWriter.h"
 #include "files/PictureFile.h"
 #include "model/EditorError.h"
@@ -55,11 +53,11 @@ std::string CoreExport(const Picture& picture, const Settings& settings)
     const TempFolder folder;
     const std::string path = folder.file("expected");
     if (settings.format == MeshFormat::Dxf)
-        WriteDxf(*state, surface, path);
+        WriteMesh(MeshFormat::Dxf, *state, surface, path);
     else if (settings.format == MeshFormat::Stl)
-        WriteStl(*state, surface, path);
+        WriteMesh(MeshFormat::Stl, *state, surface, path);
     else
-        WriteObj(*state, surface, path);
+        WriteMesh(MeshFormat::Obj, *state, surface, path);
     return ReadWholeFile(path);
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "export/WriteDxf.h"
+#include "export/MeshExport.h"
 #include "model/EditorState.h"
 #include "model/SampleHeights.h"
 #include "tests/support/MeshFiles.h"
@@ -27,11 +27,11 @@ TEST_P(MeshFacesTest, AreTheFacesOfTheDxfFileInItsOrder)
     state.exportBlackPlanes = black;
     state.exportWhitePlanes = white;
     const TempFolder folder;
-    WriteDxf(state, surface, folder.file("mesh.dxf"));  // samples the heights first
+    WriteMesh(MeshFormat::Dxf, state, surface, folder.file("mesh.dxf"));  // samples the heights first
     const std::vector<MeshFileFace> written = DxfFaces(ReadWholeFile(folder.file("mesh.dxf")));
 
     std::vector<MeshFace> listed;
-    ForEachMeshFace(state, [&](const MeshFace& face) { listed.push_back(face); });
+    ForEachMeshFace(MeshHeights(state.heights, MeshGridSize(state)), OptionsOf(state), [&](const MeshFace& face) { listed.push_back(face); });
     ASSERT_EQ(listed.size(), written.size());
     EXPECT_EQ(listed.back().base, black == white);
     for (std::size_t f = 0; f < listed.size(); ++f) {

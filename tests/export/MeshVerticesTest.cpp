@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "export/WriteDxf.h"
+#include "export/MeshExport.h"
 #include "model/EditorState.h"
 #include "model/SampleHeights.h"
 #include "tests/support/AllocationCount.h"
@@ -60,14 +60,14 @@ TEST_P(MeshVerticesOptions, DrawTheFacesOfTheDxfFileInItsOrder)
     state.exportWhitePlanes = white;
     const TempFolder folder;
     ApplyGridSizeText(state, "40");
-    WriteDxf(state, surface, folder.file("first.dxf"));
+    WriteMesh(MeshFormat::Dxf, state, surface, folder.file("first.dxf"));
     ApplyGridSizeText(state, "17");
-    WriteDxf(state, surface, folder.file("mesh.dxf"));
+    WriteMesh(MeshFormat::Dxf, state, surface, folder.file("mesh.dxf"));
     ASSERT_NE(state.heights.at(18, 5), 0.0);
     const std::vector<MeshFileFace> written = DxfFaces(ReadWholeFile(folder.file("mesh.dxf")));
 
     MeshVertices mesh;
-    BuildMeshVertices(state, mesh);
+    BuildMeshVertices(MeshHeights(state.heights, MeshGridSize(state)), OptionsOf(state), mesh);
     EXPECT_EQ(mesh.hasBaseFace, black == white);
     const std::vector<MeshFileFace> drawn = DrawnFaces(mesh);
     ASSERT_EQ(drawn.size(), written.size());
@@ -111,7 +111,7 @@ TEST_P(MeshVerticesCounts, LeaveOutWhatTheOptionsLeaveOut)
     state.exportWhitePlanes = row.white;
     SampleHeights(state, surface);
     MeshVertices mesh;
-    BuildMeshVertices(state, mesh);
+    BuildMeshVertices(MeshHeights(state.heights, MeshGridSize(state)), OptionsOf(state), mesh);
     EXPECT_EQ(mesh.faceCount(), row.faces);
     EXPECT_EQ(mesh.hasBaseFace, row.base);
 }
@@ -138,7 +138,7 @@ TEST(MeshVerticesTest, TrianglesTurnAsTheirFace)
     EditorState state;
     state.gridSize = 3;
     MeshVertices mesh;
-    BuildMeshVertices(state, mesh);
+    BuildMeshVertices(MeshHeights(state.heights, MeshGridSize(state)), OptionsOf(state), mesh);
     ASSERT_EQ(mesh.faceCount(), 4u * 3u + 1u);
     for (std::size_t f = 0; f < mesh.faceCount(); ++f) {
         const float* v = mesh.positions.data() + f * kFloatsPerFace;
@@ -159,12 +159,14 @@ TEST(MeshVerticesTest, RebuildingAtTheSameGridSizeAllocatesNothing)
     ResetGrid(state, surface);
     ApplyGridSizeText(state, "300");
     state.exportBlackPlanes = false;  // fewer faces the first time
-    SampleHeights(state, surface);
+    MeshHeights heights;
+    SampleHeights(state, surface, heights);
     MeshVertices mesh;
-    BuildMeshVertices(state, mesh);
+    BuildMeshVertices(heights, OptionsOf(state), mesh);
     state.exportBlackPlanes = true;
     const long before = AllocationCount();
-    BuildMeshVertices(state, mesh);
+    SampleHeights(state, surface, heights);
+    BuildMeshVertices(heights, OptionsOf(state), mesh);
     EXPECT_EQ(AllocationCount(), before);
     EXPECT_EQ(mesh.faceCount(), 301u * 300u + 1u);
 }
@@ -185,7 +187,7 @@ TEST_P(MeshVerticesGrid, AnyGridSizeGivesWholeFaces)
     EditorState state;
     state.gridSize = row.gridSize;
     MeshVertices mesh;
-    BuildMeshVertices(state, mesh);
+    BuildMeshVertices(MeshHeights(state.heights, MeshGridSize(state)), OptionsOf(state), mesh);
     EXPECT_EQ(mesh.positions.size(), row.faces * kFloatsPerFace);
     ASSERT_TRUE(mesh.hasBaseFace);
     EXPECT_EQ(mesh.positions[mesh.positions.size() - kFloatsPerFace + 6], row.farCorner);

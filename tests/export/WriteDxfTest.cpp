@@ -1,17 +1,15 @@
-#include "export/WriteDxf.h"
+#include "export/MeshExport.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "export/MeshFile.h"
 #include "model/BuiltInPicture.h"
 #include "model/EditorError.h"
 #include "model/EditorState.h"
 #include "model/SampleHeights.h"
 #include "tests/files/ScriptedFileOps.h"
-#include "tests/support/ExportSettings.h"
 #include "tests/support/Failures.h"
 #include "tests/support/PictureBuilder.h"
 #include "tests/support/TempFolder.h"
@@ -81,16 +79,16 @@ class WriteDxfTest : public testing::Test {
 protected:
     void prepare(Picture picture, int gridSize, bool black = true, bool white = true)
     {
-        PrepareExport(state_, surface_, std::move(picture), gridSize, black, white);
+        PrepareExport(state_, surface_, std::move(picture), gridSize, {black, white});
     }
     std::string exportText(const std::string& name = "mesh.dxf")
     {
-        WriteDxf(state_, surface_, folder_.file(name));
+        WriteMesh(MeshFormat::Dxf, state_, surface_, folder_.file(name));
         return ReadWholeFile(folder_.file(name));
     }
     std::optional<Failure> exportFailure(const std::string& path, FileOps& ops = SystemFileOps())
     {
-        return FailureOf([&] { WriteDxf(state_, surface_, path, ops); });
+        return FailureOf([&] { WriteMesh(MeshFormat::Dxf, state_, surface_, path, ops); });
     }
 
     TempFolder folder_;
@@ -404,7 +402,7 @@ TEST_F(WriteDxfTest, ALinkedTargetUpdatesTheFileItNames)
     prepare(MakePicture(4, 4, kWhite), 1, false, true);
     WriteWholeFile(folder_.file("real.dxf"), "old");
     std::filesystem::create_symlink("real.dxf", folder_.file("link.dxf"));
-    WriteDxf(state_, surface_, folder_.file("link.dxf"));
+    WriteMesh(MeshFormat::Dxf, state_, surface_, folder_.file("link.dxf"));
     EXPECT_TRUE(std::filesystem::is_symlink(folder_.file("link.dxf")));
     EXPECT_EQ(ReadWholeFile(folder_.file("real.dxf")), kHeader + kTrailer + Lines({"Black not exported"}));
 }
@@ -439,7 +437,7 @@ TEST_F(WriteDxfTest, AnIoErrorCarriesTheSystemsNumber)
     ops.failWriteNumber = 1;
     ops.failWriteWith = ENOSPC;
     try {
-        WriteDxf(state_, surface_, folder_.file("mesh.dxf"), ops);
+        WriteMesh(MeshFormat::Dxf, state_, surface_, folder_.file("mesh.dxf"), ops);
         FAIL() << "no error";
     } catch (const EditorError& error) {
         EXPECT_EQ(error.failure(), Failure::Io);

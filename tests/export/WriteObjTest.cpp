@@ -1,18 +1,16 @@
 // The OBJ holds the DXF's faces with shared vertices: a small file pinned line by line,
 // and for every pair of options both files read back and compared face by face.
-#include "export/WriteObj.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <gtest/gtest.h>
 #include <set>
 
-#include "export/WriteDxf.h"
+#include "export/MeshExport.h"
 #include "model/EditorState.h"
 #include "model/SampleHeights.h"
 #include "tests/files/ScriptedFileOps.h"
 #include "tests/support/Failures.h"
-#include "tests/support/ExportSettings.h"
 #include "tests/support/MeshFiles.h"
 #include "tests/support/PictureBuilder.h"
 #include "tests/support/TempFolder.h"
@@ -23,17 +21,17 @@ class WriteObjTest : public testing::Test {
 protected:
     void prepare(Picture picture, int gridSize, bool black = true, bool white = true)
     {
-        PrepareExport(state_, surface_, std::move(picture), gridSize, black, white);
+        PrepareExport(state_, surface_, std::move(picture), gridSize, {black, white});
     }
     std::string objText()
     {
-        WriteObj(state_, surface_, folder_.file("mesh.obj"));
+        WriteMesh(MeshFormat::Obj, state_, surface_, folder_.file("mesh.obj"));
         return ReadWholeFile(folder_.file("mesh.obj"));
     }
     std::string dxfText()
     {
         EditorState copy = state_;
-        WriteDxf(copy, surface_, folder_.file("mesh.dxf"));
+        WriteMesh(MeshFormat::Dxf, copy, surface_, folder_.file("mesh.dxf"));
         return ReadWholeFile(folder_.file("mesh.dxf"));
     }
 
@@ -141,11 +139,11 @@ TEST_F(WriteObjTest, FailsLikeTheDxfExportAndKeepsTheOldFile)
     ScriptedFileOps ops;
     ops.failWriteNumber = 1;
     ops.failWriteWith = EACCES;
-    EXPECT_EQ(FailureOf([&] { WriteObj(state_, surface_, folder_.file("old.obj"), ops); }), Failure::AccessDenied);
-    EXPECT_EQ(FailureOf([&] { WriteObj(state_, surface_, folder_.file("missing/a.obj")); }),
+    EXPECT_EQ(FailureOf([&] { WriteMesh(MeshFormat::Obj, state_, surface_, folder_.file("old.obj"), ops); }), Failure::AccessDenied);
+    EXPECT_EQ(FailureOf([&] { WriteMesh(MeshFormat::Obj, state_, surface_, folder_.file("missing/a.obj")); }),
               Failure::InvalidFilename);
     surface_.putPicture(IconSurface().picture());
-    EXPECT_EQ(FailureOf([&] { WriteObj(state_, surface_, folder_.file("old.obj")); }), Failure::NotABitmap);
+    EXPECT_EQ(FailureOf([&] { WriteMesh(MeshFormat::Obj, state_, surface_, folder_.file("old.obj")); }), Failure::NotABitmap);
     EXPECT_EQ(ReadWholeFile(folder_.file("old.obj")), "old");
     EXPECT_EQ(folder_.names(), std::vector<std::string>{"old.obj"});
 }

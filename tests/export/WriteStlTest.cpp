@@ -2,7 +2,6 @@
 // running it in opposite directions, normals pointing out, no flat triangles, and the
 // volume of the columns under the surface down to the bottom at -1. The file is read
 // back by the test's own reader and each property counted over every triangle.
-#include "export/WriteStl.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,7 +9,7 @@
 #include <gtest/gtest.h>
 #include <utility>
 
-#include "export/WriteDxf.h"
+#include "export/MeshExport.h"
 #include "model/EditorState.h"
 #include "model/SampleHeights.h"
 #include "tests/files/ScriptedFileOps.h"
@@ -135,7 +134,7 @@ TEST_P(StlSolid, IsClosedFacesOutwardAndHoldsTheColumnsVolume)
     }
     ApplyGridSizeText(state, std::to_string(c.gridSize));
     const TempFolder folder;
-    WriteStl(state, surface, folder.file("solid.stl"));
+    WriteMesh(MeshFormat::Stl, state, surface, folder.file("solid.stl"));
     const StlFile stl = ParseStl(ReadWholeFile(folder.file("solid.stl")));
 
     ASSERT_TRUE(stl.sizeMatches);
@@ -189,7 +188,7 @@ TEST(WriteStl, HeaderCountAndFirstTriangleAreLittleEndianFieldByField)
     ResetGrid(state, surface);
     ApplyGridSizeText(state, "1");
     const TempFolder folder;
-    WriteStl(state, surface, folder.file("solid.stl"));
+    WriteMesh(MeshFormat::Stl, state, surface, folder.file("solid.stl"));
     const std::string file = ReadWholeFile(folder.file("solid.stl"));
     ASSERT_EQ(file.size(), 84u + 20 * 50);
 
@@ -215,7 +214,7 @@ TEST(WriteStl, TheExportOptionsDoNotApply)
         ApplyGridSizeText(state, "10");
         state.exportBlackPlanes = black;
         state.exportWhitePlanes = white;
-        WriteStl(state, surface, folder.file("solid.stl"));
+        WriteMesh(MeshFormat::Stl, state, surface, folder.file("solid.stl"));
         files.push_back(ReadWholeFile(folder.file("solid.stl")));
     }
     for (const std::string& file : files)
@@ -233,8 +232,8 @@ TEST(WriteStl, SamplesTheGridExactlyAsTheDxfExportDoes)
         ApplyGridSizeText(*state, "23");
     }
     const TempFolder folder;
-    WriteStl(viaStl, surface, folder.file("a.stl"));
-    WriteDxf(viaDxf, surface, folder.file("a.dxf"));
+    WriteMesh(MeshFormat::Stl, viaStl, surface, folder.file("a.stl"));
+    WriteMesh(MeshFormat::Dxf, viaDxf, surface, folder.file("a.dxf"));
     for (int i = 0; i <= HeightGrid::kMaxIndex; ++i)
         for (int j = 0; j <= HeightGrid::kMaxIndex; ++j)
             ASSERT_EQ(viaStl.heights.at(i, j), viaDxf.heights.at(i, j)) << i << ", " << j;
@@ -249,7 +248,7 @@ TEST(WriteStl, AnIconFailsBeforeTheFileIsTouched)
     ResetGrid(state, surface);
     const TempFolder folder;
     WriteWholeFile(folder.file("old.stl"), "old");
-    EXPECT_EQ(FailureOf([&] { WriteStl(state, surface, folder.file("old.stl")); }), Failure::NotABitmap);
+    EXPECT_EQ(FailureOf([&] { WriteMesh(MeshFormat::Stl, state, surface, folder.file("old.stl")); }), Failure::NotABitmap);
     EXPECT_EQ(ReadWholeFile(folder.file("old.stl")), "old");
 }
 
@@ -259,15 +258,16 @@ TEST(WriteStl, WriteFailuresNameTheirCauseAndKeepTheOldFile)
     EditorState state;
     ResetGrid(state, surface);
     const TempFolder folder;
-    EXPECT_EQ(FailureOf([&] { WriteStl(state, surface, folder.file("missing/solid.stl")); }),
+    EXPECT_EQ(FailureOf([&] { WriteMesh(MeshFormat::Stl, state, surface, folder.file("missing/solid.stl")); }),
               Failure::InvalidFilename);
 
     WriteWholeFile(folder.file("old.stl"), "old");
+    ApplyGridSizeText(state, "300");  // 9 MB: more than one buffer's write
     ScriptedFileOps ops;
     ops.failWriteNumber = 2;  // past the header, inside the triangles
     ops.failWriteWith = ENOSPC;
     try {
-        WriteStl(state, surface, folder.file("old.stl"), ops);
+        WriteMesh(MeshFormat::Stl, state, surface, folder.file("old.stl"), ops);
         FAIL() << "no error";
     } catch (const EditorError& error) {
         EXPECT_EQ(error.failure(), Failure::Io);

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "PreviewFixture.h"
-#include "export/WriteDxf.h"
+#include "export/MeshExport.h"
 #include "model/SampleHeights.h"
 #include "tests/support/MeshFiles.h"
 #include "tests/support/PictureBuilder.h"
@@ -209,9 +209,9 @@ TEST_F(PreviewRenderTest, DrawsWhatTheNextExportWritesAndLeavesTheStateAlone)
     EditorState alone;
     ResetGrid(alone, surface());
     ApplyGridSizeText(alone, "100");
-    WriteDxf(alone, surface(), temp.file("alone-first.dxf"));
+    WriteMesh(MeshFormat::Dxf, alone, surface(), temp.file("alone-first.dxf"));
     ApplyGridSizeText(alone, "50");
-    WriteDxf(alone, surface(), temp.file("alone-second.dxf"));
+    WriteMesh(MeshFormat::Dxf, alone, surface(), temp.file("alone-second.dxf"));
     EXPECT_EQ(written, ReadWholeFile(temp.file("alone-second.dxf")));
 
     // Face by face, the preview drew what the file holds, column 51 included.

@@ -2,7 +2,7 @@
 #include <QToolButton>
 
 #include "MainWindowFixture.h"
-#include "export/WriteDxf.h"
+#include "export/MeshExport.h"
 #include "ui/ErrorDisplay.h"
 #include "ui/ImageView.h"
 #include "ui/UpDown.h"
@@ -20,7 +20,7 @@ protected:
     {
         EditorState copy = state();
         const QString file = temp.path(QStringLiteral("core.dxf"));
-        WriteDxf(copy, surface(), file.toStdString());
+        WriteMesh(MeshFormat::Dxf, copy, surface(), file.toStdString());
         return ReadWholeFile(file);
     }
 

@@ -7,8 +7,7 @@
 #include <QToolButton>
 
 #include "MainWindowFixture.h"
-#include "export/WriteObj.h"
-#include "export/WriteStl.h"
+#include "export/MeshExport.h"
 #include "files/BmpWriter.h"
 #include "model/SampleHeights.h"
 #include "tests/support/PictureBuilder.h"
@@ -17,18 +16,16 @@
 
 namespace {
 
-using Writer = void (*)(EditorState&, const ImageSurface&, const std::string&, FileOps&);
-
 // What one mesh command is called and shows.
 struct MeshCommand {
     const char* format;  // "STL", "OBJ"
     const char* objectName;
-    Writer write;
+    MeshFormat meshFormat;
     QString waiting() const { return QStringLiteral("Exporting %1... Please Wait").arg(QLatin1String(format)); }
 };
 
-const MeshCommand kStl{"STL", "ExportSTL1", WriteStl};
-const MeshCommand kObj{"OBJ", "ExportOBJ1", WriteObj};
+const MeshCommand kStl{"STL", "ExportSTL1", MeshFormat::Stl};
+const MeshCommand kObj{"OBJ", "ExportOBJ1", MeshFormat::Obj};
 
 class ExportMeshCommandsTest : public MainWindowFixture {
 protected:
@@ -39,7 +36,7 @@ protected:
     {
         EditorState copy = state();
         const QString file = temp.path(QStringLiteral("core"));
-        command.write(copy, surface(), file.toStdString(), SystemFileOps());
+        WriteMesh(command.meshFormat, copy, surface(), file.toStdString());
         return ReadWholeFile(file);
     }
 
