@@ -2,53 +2,25 @@
 
 #include <QAction>
 #include <QKeySequence>
-#include <QSignalBlocker>
-#include <QUndoStack>
-#include <optional>
 
-// One command of the mirror: it carries the step's name, and undoes or redoes the
-// core's step. The push that adds it must not redo it: the change has happened.
-class MirrorCommand : public QUndoCommand {
-public:
-    MirrorCommand(PictureHistory* owner, const QString& name) : QUndoCommand(name), owner_(owner) {}
-
-    void undo() override
-    {
-        if (!owner_->replaying_)
-            owner_->applyToCore(false);
-    }
-
-    void redo() override
-    {
-        if (!owner_->replaying_)
-            owner_->applyToCore(true);
-    }
-
-private:
-    PictureHistory* owner_;
-};
-
-PictureHistory::PictureHistory(std::size_t limitBytes, QObject* parent)
-    : QObject(parent), history_(limitBytes), stack_(new QUndoStack(this))
-{
-}
+PictureHistory::PictureHistory(std::size_t limitBytes, QObject* parent) : QObject(parent), history_(limitBytes) {}
 
 PictureHistory::~PictureHistory() = default;
 
 QAction* PictureHistory::createUndoAction(QObject* parent)
 {
-    QAction* action = stack_->createUndoAction(parent, QStringLiteral("&Undo"));
-    disconnect(action, nullptr, stack_, nullptr);
-    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    return action;
+    undoAction_ = new QAction(parent);
+    undoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    showSteps();
+    return undoAction_;
 }
 
 QAction* PictureHistory::createRedoAction(QObject* parent)
 {
-    QAction* action = stack_->createRedoAction(parent, QStringLiteral("&Redo"));
-    disconnect(action, nullptr, stack_, nullptr);
-    action->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    return action;
+    redoAction_ = new QAction(parent);
+    redoAction_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    showSteps();
+    return redoAction_;
 }
 
 void PictureHistory::beginStroke(ImageSurface& surface)
@@ -62,7 +34,8 @@ void PictureHistory::endStroke()
 {
     if (inChange_ || !history_.recording())
         return;
-    keepStep(history_.endStep());
+    history_.endStep();
+    showSteps();
 }
 
 void PictureHistory::record(ImageSurface& surface, const QString& name, const std::function<void()>& change)
@@ -79,91 +52,62 @@ void PictureHistory::record(ImageSurface& surface, const QString& name, const st
     } catch (...) {
         inChange_ = false;
         history_.abandonStep();
-        syncStack(false);
+        showSteps();
         throw;
     }
     inChange_ = false;
-    keepStep(history_.endStep());
-}
-
-void PictureHistory::keepStep(bool kept)
-{
-    if (!kept) {
-        syncStack(false);
-        return;
-    }
-    replaying_ = true;
-    stack_->push(new MirrorCommand(this, QString::fromStdString(history_.name(history_.size() - 1))));
-    replaying_ = false;
-    syncStack(true);
-}
-
-// The mirror matches the core unless the core dropped steps on its own: its oldest past
-// the limit, or all but the newest when memory ran out. Right after a push the newest
-// step is on top of both, nothing can be redone, and the items read the same whatever
-// lies below: the mirror is then rebuilt without telling them.
-void PictureHistory::syncStack(bool afterPush)
-{
-    if (static_cast<std::size_t>(stack_->count()) == history_.size() &&
-        static_cast<std::size_t>(stack_->index()) == history_.undoCount())
-        return;
-    rebuildStack(afterPush);
-}
-
-void PictureHistory::rebuildStack(bool quietly)
-{
-    std::optional<QSignalBlocker> blocker;
-    if (quietly)
-        blocker.emplace(stack_);
-    replaying_ = true;
-    stack_->clear();
-    for (std::size_t i = 0; i < history_.size(); ++i)
-        stack_->push(new MirrorCommand(this, QString::fromStdString(history_.name(i))));
-    stack_->setIndex(static_cast<int>(history_.undoCount()));
-    replaying_ = false;
+    history_.endStep();
+    showSteps();
 }
 
 bool PictureHistory::undo(ImageSurface& surface)
 {
-    return move(surface, false);
+    if (inChange_)
+        return false;
+    endStroke();
+    if (!history_.canUndo())
+        return false;
+    try {
+        history_.undo(surface);
+    } catch (...) {
+        showSteps();
+        throw;
+    }
+    showSteps();
+    return true;
 }
 
 bool PictureHistory::redo(ImageSurface& surface)
 {
-    return move(surface, true);
-}
-
-bool PictureHistory::move(ImageSurface& surface, bool forward)
-{
     if (inChange_)
         return false;
     endStroke();
-    if (forward ? !history_.canRedo() : !history_.canUndo())
+    if (!history_.canRedo())
         return false;
-    moving_ = &surface;
-    moveFailure_ = nullptr;
-    if (forward)
-        stack_->redo();
-    else
-        stack_->undo();
-    moving_ = nullptr;
-    syncStack(false);
-    if (moveFailure_)
-        std::rethrow_exception(std::exchange(moveFailure_, nullptr));
+    try {
+        history_.redo(surface);
+    } catch (...) {
+        showSteps();
+        throw;
+    }
+    showSteps();
     return true;
 }
 
-// Called by the mirror's command from inside QUndoStack, which must not see exceptions.
-void PictureHistory::applyToCore(bool forward)
+// The items read the history as it is now: the step undo would take back and the step
+// redo would bring back.
+void PictureHistory::showSteps()
 {
-    if (!moving_)
-        return;
-    try {
-        if (forward)
-            history_.redo(*moving_);
-        else
-            history_.undo(*moving_);
-    } catch (...) {
-        moveFailure_ = std::current_exception();
+    const auto named = [](const char* verb, bool can, const std::string& step) {
+        return can ? QStringLiteral("%1 %2").arg(QLatin1String(verb), QString::fromStdString(step)) : QString::fromLatin1(verb);
+    };
+    const std::size_t done = history_.undoCount();
+    if (undoAction_) {
+        undoAction_->setEnabled(history_.canUndo());
+        undoAction_->setText(named("&Undo", history_.canUndo(), history_.canUndo() ? history_.name(done - 1) : ""));
+    }
+    if (redoAction_) {
+        redoAction_->setEnabled(history_.canRedo());
+        redoAction_->setText(named("&Redo", history_.canRedo(), history_.canRedo() ? history_.name(done) : ""));
     }
 }

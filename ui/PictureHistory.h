@@ -1,29 +1,28 @@
 #pragma once
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <cstddef>
-#include <exception>
 #include <functional>
 
 #include "model/UndoHistory.h"
 
 class ImageSurface;
 class QAction;
-class QUndoStack;
 
-// The picture's undo history as the Edit menu shows it. The core's UndoHistory keeps the
-// steps and their snapshots; a QUndoStack mirrors them, one command per step, so that
-// Qt names the menu items after the steps and enables them. The mirror is rebuilt when
-// the core drops its oldest steps, which a QUndoStack cannot do by itself.
+// The picture's undo history as the Edit menu shows it: the core's UndoHistory keeps
+// the steps and their snapshots, and the menu items take their text and enabled state
+// from it after every change. There is no second history to keep in step.
 class PictureHistory : public QObject {
     Q_OBJECT
 public:
     explicit PictureHistory(std::size_t limitBytes = kUndoHistoryLimit, QObject* parent = nullptr);
     ~PictureHistory() override;  // the surface recorded on must still be alive
 
-    // "&Undo <step>" (Ctrl+Z) and "&Redo <step>" (Ctrl+Y, Ctrl+Shift+Z), disabled when
-    // there is nothing to undo or redo. Triggering them does nothing by itself: the
-    // caller connects them to its own handlers, which call undo() and redo().
+    // "&Undo <step>" (Ctrl+Z) and "&Redo <step>" (Ctrl+Y, Ctrl+Shift+Z), plain "&Undo"
+    // and "&Redo" and disabled when there is nothing to undo or redo. Triggering them
+    // does nothing by itself: the caller connects them to its own handlers, which call
+    // undo() and redo().
     QAction* createUndoAction(QObject* parent);
     QAction* createRedoAction(QObject* parent);
 
@@ -44,21 +43,12 @@ public:
     bool redo(ImageSurface& surface);
 
     const UndoHistory& steps() const { return history_; }
-    const QUndoStack* stack() const { return stack_; }
 
 private:
-    friend class MirrorCommand;
-
-    void keepStep(bool kept);
-    void syncStack(bool afterPush);
-    void rebuildStack(bool quietly);
-    bool move(ImageSurface& surface, bool forward);
-    void applyToCore(bool forward);
+    void showSteps();
 
     UndoHistory history_;
-    QUndoStack* stack_;
+    QPointer<QAction> undoAction_;
+    QPointer<QAction> redoAction_;
     bool inChange_ = false;
-    bool replaying_ = false;          // the mirror is being filled: its commands do nothing
-    ImageSurface* moving_ = nullptr;  // the surface an undo or redo works on
-    std::exception_ptr moveFailure_;  // a failure under QUndoStack, rethrown past it
 };
