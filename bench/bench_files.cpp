@@ -101,14 +101,14 @@ void RunCase(const char* label, const std::string& source, const std::string& ta
 {
     const std::size_t fileBytes = static_cast<std::size_t>(std::ifstream(source, std::ios::ate | std::ios::binary).tellg());
     std::vector<std::uint8_t> bytes;
-    ImageSurface image;
+    ImageSurface surface;
     const Result read = Best([&] { bytes = PlainRead(source); });
     const Result write = Best([&] { PlainWrite(target, bytes); }, [&] { bytes = PlainRead(source); });
-    const Result load = Best([&] { image.putPicture(LoadPictureFile(source)); });
-    const Result save = Best([&] { SavePictureFile(image, target); }, [&] { image.putPicture(LoadPictureFile(source)); });
+    const Result load = Best([&] { surface.putPicture(LoadPictureFile(source)); });
+    const Result save = Best([&] { SavePictureFile(surface, target); }, [&] { surface.putPicture(LoadPictureFile(source)); });
     const Result whole = Best([&] {
-        image.putPicture(LoadPictureFile(source));
-        SavePictureFile(image, target);
+        surface.putPicture(LoadPictureFile(source));
+        SavePictureFile(surface, target);
     });
     const double plain = read.seconds + write.seconds;
     const double budgetMiB = static_cast<double>(fileBytes + pictureBytes) * 1.1 / 1048576.0;

@@ -12,7 +12,7 @@
 #include "model/EditorState.h"
 #include "model/ImageSurface.h"
 #include "paint/BlurImage.h"
-#include "paint/BrushStep.h"
+#include "paint/PaintStep.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "model/ImageSurface.h"
 #include "model/UndoHistory.h"
 #include "paint/BlurImage.h"
-#include "paint/BrushStep.h"
+#include "paint/PaintStep.h"
 
 namespace {
 

@@ -126,9 +126,9 @@ Picture LoadPictureFile(const std::string& fileName)
     throw EditorError(Failure::UnknownExtension, extension);
 }
 
-void SavePictureFile(ImageSurface& image, const std::string& fileName, FileOps& ops)
+void SavePictureFile(ImageSurface& surface, const std::string& fileName, FileOps& ops)
 {
-    const Picture& picture = image.picture();
+    const Picture& picture = surface.picture();
     const bool freshEncoding = picture.kind == PictureKind::Bitmap && !picture.isEmpty() && !HasKeptEncoding(picture);
     if (freshEncoding && picture.pixelsUnusable)
         throw EditorError(Failure::BitmapNotValid);
@@ -140,7 +140,7 @@ void SavePictureFile(ImageSurface& image, const std::string& fileName, FileOps& 
             std::vector<std::uint8_t> file = EncodeBmp24(picture);
             writer.write(file.data(), file.size());
             writer.commit();
-            image.keepEncoding(std::move(file), kBmp24PixelOffset);
+            surface.keepEncoding(std::move(file), kBmp24PixelOffset);
             return;
         } else if (!picture.isEmpty()) {
             WriteKeptEncoding(writer, picture);

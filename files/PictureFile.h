@@ -23,5 +23,5 @@ Picture LoadPictureFile(const std::string& fileName);
 // kept encoding behind a file header, else a fresh 24-bit encoding that then becomes
 // the kept one; the empty picture writes an empty file. Commit or nothing.
 // Throws EditorError CannotCreate or StreamWrite.
-void SavePictureFile(ImageSurface& image, const std::string& fileName,
+void SavePictureFile(ImageSurface& surface, const std::string& fileName,
                      FileOps& ops = SystemFileOps());

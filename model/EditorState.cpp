@@ -21,11 +21,11 @@ void InitDefaults(EditorState& state)
     state.exportWhitePlanes = true;
 }
 
-void ResetGrid(EditorState& state, const ImageSurface& image)
+void ResetGrid(EditorState& state, const ImageSurface& surface)
 {
     state.gridSize = 50;
-    state.imageWidth = image.width();
-    state.imageHeight = image.height();
+    state.imageWidth = surface.width();
+    state.imageHeight = surface.height();
     state.heights.clear();
     RecomputeSteps(state);
     state.drawing = false;

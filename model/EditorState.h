@@ -30,7 +30,7 @@ void InitDefaults(EditorState& state);
 
 // Grid size 50, image size from the display, heights cleared, steps recomputed,
 // not drawing. The caller (the main window) puts the product caption back.
-void ResetGrid(EditorState& state, const ImageSurface& image);
+void ResetGrid(EditorState& state, const ImageSurface& surface);
 
 // StepX and StepY from ImageWidth, ImageHeight and GridSize (nearest double).
 void RecomputeSteps(EditorState& state);

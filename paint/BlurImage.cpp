@@ -53,19 +53,19 @@ BlockSpan SpanAt(int index, long double step)
 
 // One block: three samples around the rounded corner, averaged, filled one pixel beyond
 // the next corner so neighbouring blocks overlap instead of leaving gaps.
-void BlurBlock(ImageSurface& image, const BlockSpan& column, const BlockSpan& row)
+void BlurBlock(ImageSurface& surface, const BlockSpan& column, const BlockSpan& row)
 {
     // Reads see the picture as the earlier blocks of this pass left it.
-    const ColourValue colour = ChannelMean(image.pixel(column.start, row.start),
-                                           image.pixel(column.next, row.next),
-                                           image.pixel(column.previous, row.start));
-    image.setBrushColour(colour);
-    image.fillRect(column.start, row.start, column.end, row.end);
+    const ColourValue colour = ChannelMean(surface.pixel(column.start, row.start),
+                                           surface.pixel(column.next, row.next),
+                                           surface.pixel(column.previous, row.start));
+    surface.setBrushColour(colour);
+    surface.fillRect(column.start, row.start, column.end, row.end);
 }
 
 } // namespace
 
-void BlurImage(const EditorState& state, ImageSurface& image)
+void BlurImage(const EditorState& state, ImageSurface& surface)
 {
     const long double stepX = state.stepX;
     const long double stepY = state.stepY;
@@ -76,6 +76,6 @@ void BlurImage(const EditorState& state, ImageSurface& image)
     for (int i = 0; i <= state.gridSize; ++i) {
         const BlockSpan column = SpanAt(i, stepX);
         for (const BlockSpan& row : rows)
-            BlurBlock(image, column, row);
+            BlurBlock(surface, column, row);
     }
 }

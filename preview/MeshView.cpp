@@ -153,8 +153,8 @@ QString UnsampledLine(const EditorError& error)
 
 } // namespace
 
-MeshView::MeshView(const EditorState& state, const ImageSurface& picture, QWidget* parent)
-    : QOpenGLWidget(parent), state_(&state), picture_(&picture)
+MeshView::MeshView(const EditorState& state, const ImageSurface& surface, QWidget* parent)
+    : QOpenGLWidget(parent), state_(&state), surface_(&surface)
 {
     KeepFrameBlocksInTheHeap();
     setFormat(ViewFormat());
@@ -276,7 +276,7 @@ void MeshView::refreshMesh()
     try {
         // Afresh each time, into heights of the view's own: heights beyond the grid are
         // the ones the last export left, as the next export will write them.
-        SampleHeights(*state_, *picture_, heights_);
+        SampleHeights(*state_, *surface_, heights_);
         BuildMeshVertices(heights_, OptionsOf(*state_), mesh_);
         unsampledLine_.clear();
     } catch (const EditorError& error) {

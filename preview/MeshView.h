@@ -25,8 +25,8 @@ class ImageSurface;
 class MeshView : public QOpenGLWidget, protected QOpenGLFunctions {
     Q_OBJECT
 public:
-    // state and picture belong to the main window and outlive the view.
-    MeshView(const EditorState& state, const ImageSurface& picture, QWidget* parent = nullptr);
+    // state and surface belong to the main window and outlive the view.
+    MeshView(const EditorState& state, const ImageSurface& surface, QWidget* parent = nullptr);
     ~MeshView() override;
 
     // Why a MeshView cannot be shown here, or empty when it can. Qt's offscreen and other
@@ -79,7 +79,7 @@ private:
     void releaseOpenGl();
 
     const EditorState* state_;
-    const ImageSurface* picture_;
+    const ImageSurface* surface_;
     MeshHeights heights_;  // the view's own sampling
     MeshVertices mesh_;
     bool meshDirty_ = true;

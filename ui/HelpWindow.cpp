@@ -7,7 +7,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-#include "ui/FormFont.h"
+#include "ui/WindowFont.h"
 #include "ui/PlainKeyButton.h"
 #include "ui/ProgramIcon.h"
 #include "ui/WindowPlacement.h"
@@ -34,7 +34,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     setWindowTitle(QStringLiteral("Help for Relief_Foundry"));
     setWindowIcon(ProgramIcon());
     setWindowModality(Qt::ApplicationModal);
-    setFont(FormFont());
+    setFont(WindowFont());
 
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);

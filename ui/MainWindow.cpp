@@ -13,10 +13,10 @@
 #include "model/HeightScale.h"
 #include "ui/ColourStrip.h"
 #include "ui/ErrorDisplay.h"
-#include "ui/FormFont.h"
+#include "ui/WindowFont.h"
 #include "ui/HelpWindow.h"
 #include "ui/ImageView.h"
-#include "ui/KeyPreview.h"
+#include "ui/KeyRouter.h"
 #include "ui/NumberBox.h"
 #include "ui/PictureHistory.h"
 #include "ui/PictureDrop.h"
@@ -41,7 +41,7 @@ QLabel* MakeLabel(const QString& text, const char* name, QRect geometry, QWidget
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
-    QFont bold = FormFont();
+    QFont bold = WindowFont();
     bold.setBold(true);
     label->setFont(bold);
     QPalette palette = label->palette();
@@ -82,7 +82,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(kProductCaption);
     setWindowIcon(ProgramIcon());
-    setFont(FormFont());
+    setFont(WindowFont());
     saveDialog_ = {QStringLiteral("Export To DXF from Relief_Foundry"), QStringLiteral("*.DXF"),
                    QStringLiteral("*.DXF"), QStringLiteral("*.DXF"), QStringLiteral("VORTALQUENCH.DXF"), true};
     openDialog_ = {QString(), QStringLiteral("Uncompressed Bitmap (*.BMP)"), QStringLiteral("*.BMP"),
@@ -150,10 +150,10 @@ void MainWindow::buildControls()
     // The window never grows, shrinks or scrolls: a large picture is cut off.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    picture_ = new ImageView(client);
-    picture_->setObjectName(QStringLiteral("Image1"));
-    picture_->move(0, 0);
-    picture_->surface().putPicture(BuiltInPicture());
+    imageView_ = new ImageView(client);
+    imageView_->setObjectName(QStringLiteral("Image1"));
+    imageView_->move(0, 0);
+    imageView_->surface().putPicture(BuiltInPicture());
 
     colourStrip_ = Named(new ColourStrip(kMaroon, client), "Shape1", {0, 292, 397, 29});
     gridSizeLabel_ = MakeLabel(QStringLiteral("Grid Size"), "Label1", QRect(8, 300, 52, 13), client);
@@ -184,7 +184,7 @@ void MainWindow::buildControls()
     setTabOrder(gridSizeBox_, colourButton_);
     setTabOrder(colourButton_, nibSizeBox_);
     gridSizeBox_->setFocus();
-    keyPreview_ = new KeyPreview(this, colourButton_);
+    keyRouter_ = new KeyRouter(this, colourButton_);
 }
 
 void MainWindow::connectHandlers()
@@ -211,10 +211,10 @@ void MainWindow::connectHandlers()
                 }));
     }
 
-    connect(picture_, &ImageView::mouseDown, this, Guarded(this, [this] { beginStroke(); }));
-    connect(picture_, &ImageView::mouseMove, this,
+    connect(imageView_, &ImageView::mouseDown, this, Guarded(this, [this] { beginStroke(); }));
+    connect(imageView_, &ImageView::mouseMove, this,
             Guarded(this, [this](ShiftState s, int x, int y) { paintStep(s, x, y); }));
-    connect(picture_, &ImageView::mouseUp, this, Guarded(this, [this] { endStroke(); }));
+    connect(imageView_, &ImageView::mouseUp, this, Guarded(this, [this] { endStroke(); }));
     connect(pencilTool_, &SpeedButton::clicked, this, Guarded(this, [this] { choosePencil(); }));
     connect(eraserTool_, &SpeedButton::clicked, this, Guarded(this, [this] { chooseEraser(); }));
     connect(blurTool_, &SpeedButton::clicked, this, Guarded(this, [this] { chooseBlurBrush(); }));
@@ -223,7 +223,7 @@ void MainWindow::connectHandlers()
     connect(nibSizeBox_, &QLineEdit::textChanged, this, Guarded(this, [this] { nibSizeChanged(); }));
     connect(colourButton_, &QPushButton::clicked, this, Guarded(this, [this] { chooseColour(); }));
     connect(intensityNudge_, &UpDown::clicked, this, Guarded(this, [this](bool up) { nudgeIntensity(up); }));
-    connect(keyPreview_, &KeyPreview::keyPressed, this,
+    connect(keyRouter_, &KeyRouter::keyPressed, this,
             Guarded(this, [this](int key, ShiftState shift) { previewKey(key, shift); }));
     connectUndoHandlers();
     pictureDrop_ = new PictureDrop(this);
@@ -266,7 +266,7 @@ void MainWindow::initialiseEditor()
 
 void MainWindow::resetGrid()
 {
-    ResetGrid(state_, picture_->surface());
+    ResetGrid(state_, imageView_->surface());
     setStatusCaption(kProductCaption);
 }
 
@@ -315,6 +315,6 @@ void MainWindow::exportDxf()
     saveDialog_.filterPattern = QStringLiteral("*.DXF");
     setStatusCaption(QStringLiteral("Exporting DXF... Please Wait"));
     if (const std::optional<QString> name = CurrentDialogs().saveFileName(this, saveDialog_))
-        WriteMesh(MeshFormat::Dxf, state_, picture_->surface(), QFile::encodeName(*name).toStdString());
+        WriteMesh(MeshFormat::Dxf, state_, imageView_->surface(), QFile::encodeName(*name).toStdString());
     setStatusCaption(QStringLiteral("Exporting DXF Complete"));
 }

@@ -16,7 +16,7 @@ class QPushButton;
 class ColourStrip;
 class HelpWindow;
 class ImageView;
-class KeyPreview;
+class KeyRouter;
 class PictureHistory;
 class PictureDrop;
 class PreviewWindow;
@@ -30,7 +30,7 @@ struct Picture;
 // find it by that name:
 //
 //   member              object name     member               object name
-//   picture_            Image1          newAction_           NewBMP1
+//   imageView_          Image1          newAction_           NewBMP1
 //   colourStrip_        Shape1          loadAction_          LoadBMP1
 //   gridSizeLabel_      Label1          saveAction_          SaveBMP1
 //   pencilTool_         SpeedButton1    exportDxfAction_     ExportDXF1
@@ -151,7 +151,7 @@ private:
     QAction* previewAction_ = nullptr;
 
     // Controls, in stacking order
-    ImageView* picture_ = nullptr;          // owns the picture's surface
+    ImageView* imageView_ = nullptr;        // owns the picture's surface
     ColourStrip* colourStrip_ = nullptr;    // its fill colour is the drawing colour
     QLabel* gridSizeLabel_ = nullptr;
     SpeedButton* pencilTool_ = nullptr;
@@ -164,7 +164,7 @@ private:
     QLineEdit* nibSizeBox_ = nullptr;
     UpDown* nibSizeUpDown_ = nullptr;
     UpDown* intensityNudge_ = nullptr;
-    KeyPreview* keyPreview_ = nullptr;
+    KeyRouter* keyRouter_ = nullptr;
     PictureDrop* pictureDrop_ = nullptr;
 
     // What the dialogs keep between their runs

@@ -9,7 +9,7 @@
 
 void MainWindow::newPicture()
 {
-    runPictureStep(QStringLiteral("New BMP"), [this] { NewBitmap(picture_->surface()); });
+    runPictureStep(QStringLiteral("New BMP"), [this] { NewBitmap(imageView_->surface()); });
 }
 
 void MainWindow::loadPicture()
@@ -18,7 +18,7 @@ void MainWindow::loadPicture()
         // The dialog offers the chosen name next time, also when this load fails.
         openDialog_.fileName = *name;
         runPictureStep(QStringLiteral("Load BMP"), [this, &name] {
-            LoadBitmap(picture_->surface(), state_, QFile::encodeName(*name).toStdString());
+            LoadBitmap(imageView_->surface(), state_, QFile::encodeName(*name).toStdString());
         });
     }
     // Also after a cancel: the grid goes back to 50 while the grid-size box keeps its text.
@@ -33,5 +33,5 @@ void MainWindow::savePicture()
     saveDialog_.filterLabel = QStringLiteral("Uncompressed Bitmap Image (*.BMP)");
     saveDialog_.filterPattern = QStringLiteral("*.BMP");
     if (const std::optional<QString> name = CurrentDialogs().saveFileName(this, saveDialog_))
-        SavePictureFile(picture_->surface(), QFile::encodeName(*name).toStdString());
+        SavePictureFile(imageView_->surface(), QFile::encodeName(*name).toStdString());
 }

@@ -28,7 +28,7 @@ void MainWindow::dropPicture(const QString& fileName)
 void MainWindow::replacePicture(Picture picture)
 {
     runPictureStep(QStringLiteral("Import Picture"),
-                   [this, &picture] { picture_->surface().putPicture(std::move(picture)); });
+                   [this, &picture] { imageView_->surface().putPicture(std::move(picture)); });
     state_.heights.clear();
     resetGrid();
 }

@@ -30,7 +30,7 @@ void MainWindow::exportStl()
 {
     setStatusCaption(QStringLiteral("Exporting STL... Please Wait"));
     if (const std::optional<QString> name = CurrentDialogs().saveFileName(this, StlDialog()))
-        WriteMesh(MeshFormat::Stl, state_, picture_->surface(), QFile::encodeName(*name).toStdString());
+        WriteMesh(MeshFormat::Stl, state_, imageView_->surface(), QFile::encodeName(*name).toStdString());
     setStatusCaption(QStringLiteral("Exporting STL Complete"));
 }
 
@@ -38,6 +38,6 @@ void MainWindow::exportObj()
 {
     setStatusCaption(QStringLiteral("Exporting OBJ... Please Wait"));
     if (const std::optional<QString> name = CurrentDialogs().saveFileName(this, ObjDialog()))
-        WriteMesh(MeshFormat::Obj, state_, picture_->surface(), QFile::encodeName(*name).toStdString());
+        WriteMesh(MeshFormat::Obj, state_, imageView_->surface(), QFile::encodeName(*name).toStdString());
     setStatusCaption(QStringLiteral("Exporting OBJ Complete"));
 }

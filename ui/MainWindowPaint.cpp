@@ -5,7 +5,7 @@
 #include <QLineEdit>
 
 #include "paint/BlurImage.h"
-#include "paint/BrushStep.h"
+#include "paint/PaintStep.h"
 #include "paint/DrawingColour.h"
 #include "ui/ImageView.h"
 #include "ui/PictureHistory.h"
@@ -39,7 +39,7 @@ void MainWindow::chooseBlurBrush()
 void MainWindow::blurWholePicture()
 {
     setStatusCaption(QStringLiteral("Blurring... Please Wait"));
-    runPictureStep(QStringLiteral("Blur"), [this] { BlurImage(state_, picture_->surface()); });
+    runPictureStep(QStringLiteral("Blur"), [this] { BlurImage(state_, imageView_->surface()); });
     // Not reached when the pass fails: the waiting caption stays, telling the user so.
     setStatusCaption(QStringLiteral("Blurring Complete"));
 }
@@ -56,7 +56,7 @@ void MainWindow::beginStroke()
     if (!state_.drawing)
         history_->endStroke();
     state_.drawing = true;
-    history_->beginStroke(picture_->surface());
+    history_->beginStroke(imageView_->surface());
 }
 
 void MainWindow::endStroke()
@@ -68,7 +68,7 @@ void MainWindow::endStroke()
 // The image view repaints just the rectangle the surface reports as changed.
 void MainWindow::paintStep(ShiftState shift, int x, int y)
 {
-    PaintStep(state_, picture_->surface(), drawingColour(), shift, x, y);
+    PaintStep(state_, imageView_->surface(), drawingColour(), shift, x, y);
 }
 
 // The dialog starts from its own last confirmed colour: nudges of the drawing colour

@@ -27,7 +27,7 @@ void MainWindow::buildViewMenu()
 // read, the option flipped, the heights sampled or cleared.
 void MainWindow::connectPreview()
 {
-    connect(picture_, &ImageView::pictureChanged, this, &MainWindow::meshInputsChanged);
+    connect(imageView_, &ImageView::pictureChanged, this, &MainWindow::meshInputsChanged);
     connect(gridSizeBox_, &QLineEdit::textChanged, this, &MainWindow::meshInputsChanged);
     for (QAction* item : {exportBlackAction_, exportWhiteAction_, exportDxfAction_, exportStlAction_, exportObjAction_,
                           loadAction_, importAction_})
@@ -38,7 +38,7 @@ void MainWindow::connectPreview()
 void MainWindow::showPreview()
 {
     if (!previewWindow_) {
-        previewWindow_.reset(new PreviewWindow(state_, picture_->surface()));
+        previewWindow_.reset(new PreviewWindow(state_, imageView_->surface()));
         connect(this, &MainWindow::meshInputsChanged, previewWindow_.get(), &PreviewWindow::meshInputsChanged);
     }
     previewWindow_->showOrRaise();

@@ -7,7 +7,7 @@
 
 #include "ui/ErrorDisplay.h"
 #include "ui/ImageView.h"
-#include "ui/KeyPreview.h"
+#include "ui/KeyRouter.h"
 #include "ui/MainWindow.h"
 #include "ui/PictureHistory.h"
 
@@ -29,8 +29,8 @@ void MainWindow::connectUndoHandlers()
     connect(undoAction_, &QAction::triggered, this, Guarded(this, [this] { undoStep(); }));
     connect(redoAction_, &QAction::triggered, this, Guarded(this, [this] { redoStep(); }));
     // Ctrl+Z and Ctrl+Y are keys like any other to the key handler: it sees them first.
-    keyPreview_->routeAfterPreview(undoAction_);
-    keyPreview_->routeAfterPreview(redoAction_);
+    keyRouter_->routeAfterPreview(undoAction_);
+    keyRouter_->routeAfterPreview(redoAction_);
 }
 
 void MainWindow::runPictureStep(const QString& name, const std::function<void()>& change)
@@ -39,14 +39,14 @@ void MainWindow::runPictureStep(const QString& name, const std::function<void()>
     // still to come belong to a stroke of their own.
     history_->endStroke();
     try {
-        history_->record(picture_->surface(), name, change);
+        history_->record(imageView_->surface(), name, change);
     } catch (...) {
         if (state_.drawing)
-            history_->beginStroke(picture_->surface());
+            history_->beginStroke(imageView_->surface());
         throw;
     }
     if (state_.drawing)
-        history_->beginStroke(picture_->surface());
+        history_->beginStroke(imageView_->surface());
 }
 
 // A button held on the picture, or a modal window or dialog up: the picture is in use.
@@ -58,11 +58,11 @@ bool MainWindow::historyInUse() const
 void MainWindow::undoStep()
 {
     if (!historyInUse())
-        history_->undo(picture_->surface());
+        history_->undo(imageView_->surface());
 }
 
 void MainWindow::redoStep()
 {
     if (!historyInUse())
-        history_->redo(picture_->surface());
+        history_->redo(imageView_->surface());
 }

@@ -26,7 +26,7 @@ QToolButton* ButtonFor(QAction* action, QWidget* parent)
 
 } // namespace
 
-PreviewWindow::PreviewWindow(const EditorState& state, const ImageSurface& picture, QWidget* parent)
+PreviewWindow::PreviewWindow(const EditorState& state, const ImageSurface& surface, QWidget* parent)
     : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("PreviewWindow"));
@@ -40,7 +40,7 @@ PreviewWindow::PreviewWindow(const EditorState& state, const ImageSurface& pictu
 
     const QString unavailable = MeshView::openGlUnavailableReason();
     if (unavailable.isEmpty()) {
-        view_ = new MeshView(state, picture, this);
+        view_ = new MeshView(state, surface, this);
         view_->setObjectName(QStringLiteral("MeshView"));
         layout->addWidget(view_, 1);
         setFocusProxy(view_);

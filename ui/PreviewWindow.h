@@ -18,8 +18,8 @@ class QSpinBox;
 class PreviewWindow : public QWidget {
     Q_OBJECT
 public:
-    // state and picture belong to the main window and outlive this window.
-    PreviewWindow(const EditorState& state, const ImageSurface& picture, QWidget* parent = nullptr);
+    // state and surface belong to the main window and outlive this window.
+    PreviewWindow(const EditorState& state, const ImageSurface& surface, QWidget* parent = nullptr);
 
     // Shows the window where it was last (centred on the screen at first), or brings it
     // to the front when it is already up.

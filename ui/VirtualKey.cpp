@@ -1,59 +1,36 @@
 #include "ui/VirtualKey.h"
 
-namespace {
-
-struct KeyCode {
-    int qtKey;
-    int code;
-};
-
-// Keys whose number does not follow from a range below.
-constexpr KeyCode kNamedKeys[] = {
-    {Qt::Key_Backspace, 8},  {Qt::Key_Tab, 9},       {Qt::Key_Backtab, 9},    {Qt::Key_Return, 13},
-    {Qt::Key_Enter, 13},     {Qt::Key_Shift, 16},    {Qt::Key_Control, 17},   {Qt::Key_Alt, 18},
-    {Qt::Key_Pause, 19},     {Qt::Key_CapsLock, 20}, {Qt::Key_Escape, 27},    {Qt::Key_Space, 32},
-    {Qt::Key_PageUp, 33},    {Qt::Key_PageDown, 34}, {Qt::Key_End, 35},       {Qt::Key_Home, 36},
-    {Qt::Key_Left, 37},      {Qt::Key_Up, 38},       {Qt::Key_Right, 39},     {Qt::Key_Down, 40},
-    {Qt::Key_Insert, 45},    {Qt::Key_Delete, 46},   {Qt::Key_Semicolon, 186}, {Qt::Key_Colon, 186},
-    {Qt::Key_Equal, 187},    {Qt::Key_Plus, 187},    {Qt::Key_Comma, 188},    {Qt::Key_Less, 188},
-    {Qt::Key_Minus, 189},    {Qt::Key_Underscore, 189}, {Qt::Key_Period, 190}, {Qt::Key_Greater, 190},
-    {Qt::Key_Slash, 191},    {Qt::Key_Question, 191}, {Qt::Key_QuoteLeft, 192}, {Qt::Key_AsciiTilde, 192},
-    {Qt::Key_BracketLeft, 219}, {Qt::Key_BraceLeft, 219}, {Qt::Key_Backslash, 220}, {Qt::Key_Bar, 220},
-    {Qt::Key_BracketRight, 221}, {Qt::Key_BraceRight, 221}, {Qt::Key_Apostrophe, 222},
-    {Qt::Key_QuoteDbl, 222},
-};
-
-// The keypad has numbers of its own; its Enter stays Enter.
-int KeypadCode(int qtKey)
-{
-    switch (qtKey) {
-    case Qt::Key_Asterisk: return 106;
-    case Qt::Key_Plus: return 107;
-    case Qt::Key_Minus: return 109;
-    case Qt::Key_Period: return 110;
-    case Qt::Key_Slash: return 111;
-    default: break;
-    }
-    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
-        return 96 + (qtKey - Qt::Key_0);
-    return 0;
-}
-
-}  // namespace
-
 int VirtualKeyCode(int qtKey, Qt::KeyboardModifiers modifiers)
 {
+    // The keys the window's key handler acts on. Plus and minus count only on the keypad.
     if (modifiers & Qt::KeypadModifier) {
-        if (const int code = KeypadCode(qtKey))
-            return code;
+        if (qtKey == Qt::Key_Plus)
+            return 107;
+        if (qtKey == Qt::Key_Minus)
+            return 109;
     }
+    if (qtKey == Qt::Key_Slash || qtKey == Qt::Key_Question)
+        return 191;
+    // Enter with Shift, Ctrl or Alt reaches the handler too (see KeyRouter), and so do the
+    // modifier keys pressed on their own.
+    switch (qtKey) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Shift:
+        return 16;
+    case Qt::Key_Control:
+        return 17;
+    case Qt::Key_Alt:
+        return 18;
+    default:
+        break;
+    }
+    // Letters, digits and function keys keep their numbers, which cost no table: Qt uses
+    // the ASCII codes of capitals and digits, as Windows does.
     if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
-        return qtKey;  // Qt uses the ASCII codes of capitals and digits, as Windows does
+        return qtKey;
     if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
         return 112 + (qtKey - Qt::Key_F1);
-    for (const KeyCode& named : kNamedKeys) {
-        if (named.qtKey == qtKey)
-            return named.code;
-    }
     return 0;
 }

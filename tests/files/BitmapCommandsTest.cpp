@@ -21,10 +21,10 @@ namespace {
 // The surface as the program has it at start: the built-in picture, display 320 x 200.
 ImageSurface StartSurface()
 {
-    ImageSurface image;
-    image.setDisplaySize(320, 200);
-    image.putPicture(BuiltInPicture());
-    return image;
+    ImageSurface surface;
+    surface.setDisplaySize(320, 200);
+    surface.putPicture(BuiltInPicture());
+    return surface;
 }
 
 Picture Grey(int width, int height)
@@ -55,15 +55,15 @@ class NewBitmapTest : public ::testing::TestWithParam<NewCase> {};
 TEST_P(NewBitmapTest, MakesThePictureBlackAtItsOwnSize)
 {
     const NewCase c = GetParam();
-    ImageSurface image;
-    image.putPicture(Grey(c.width, c.height));
-    NewBitmap(image);
-    EXPECT_EQ(image.picture().width, c.width);
-    EXPECT_EQ(image.picture().height, c.height);
-    EXPECT_TRUE(AllBlack(image.picture()));
-    EXPECT_EQ(image.width(), c.width);
-    EXPECT_EQ(image.height(), c.height);
-    EXPECT_FALSE(image.picture().encodingKept);
+    ImageSurface surface;
+    surface.putPicture(Grey(c.width, c.height));
+    NewBitmap(surface);
+    EXPECT_EQ(surface.picture().width, c.width);
+    EXPECT_EQ(surface.picture().height, c.height);
+    EXPECT_TRUE(AllBlack(surface.picture()));
+    EXPECT_EQ(surface.width(), c.width);
+    EXPECT_EQ(surface.height(), c.height);
+    EXPECT_FALSE(surface.picture().encodingKept);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, NewBitmapTest,
@@ -73,13 +73,13 @@ INSTANTIATE_TEST_SUITE_P(Sizes, NewBitmapTest,
 
 TEST(NewBitmap, OnTheBuiltInPictureLeavesTheStateAlone)
 {
-    ImageSurface image = StartSurface();
+    ImageSurface surface = StartSurface();
     EditorState state;
     state.heights.set(3, 4, 5.5);
-    NewBitmap(image);
-    EXPECT_TRUE(AllBlack(image.picture()));
-    EXPECT_EQ(image.width(), 320);
-    EXPECT_EQ(image.height(), 200);
+    NewBitmap(surface);
+    EXPECT_TRUE(AllBlack(surface.picture()));
+    EXPECT_EQ(surface.width(), 320);
+    EXPECT_EQ(surface.height(), 200);
     EXPECT_EQ(state.imageWidth, 320);
     EXPECT_EQ(state.gridSize, 50);
     EXPECT_EQ(state.heights.at(3, 4), 5.5);
@@ -87,27 +87,27 @@ TEST(NewBitmap, OnTheBuiltInPictureLeavesTheStateAlone)
 
 TEST(NewBitmap, EmptyPictureKeepsTheSquareDisplay)
 {
-    ImageSurface image = StartSurface();
-    image.putPicture(Picture{});
-    NewBitmap(image);
-    EXPECT_TRUE(image.picture().isEmpty());
-    EXPECT_EQ(image.width(), 300);
-    EXPECT_EQ(image.height(), 300);
+    ImageSurface surface = StartSurface();
+    surface.putPicture(Picture{});
+    NewBitmap(surface);
+    EXPECT_TRUE(surface.picture().isEmpty());
+    EXPECT_EQ(surface.width(), 300);
+    EXPECT_EQ(surface.height(), 300);
 }
 
 TEST(NewBitmap, IconPictureFailsAndChangesNothing)
 {
-    ImageSurface image;
-    image.setDisplaySize(320, 200);
+    ImageSurface surface;
+    surface.setDisplaySize(320, 200);
     Picture icon;
     icon.kind = PictureKind::Icon;
     icon.width = icon.height = 32;
     icon.sourceFile = {0, 0, 1, 0};
-    image.putPicture(icon);
-    EXPECT_EQ(FailureOf([&] { NewBitmap(image); }), Failure::NotABitmap);
-    EXPECT_EQ(image.width(), 32);
-    EXPECT_EQ(image.height(), 32);
-    EXPECT_EQ(image.picture().sourceFile, icon.sourceFile);
+    surface.putPicture(icon);
+    EXPECT_EQ(FailureOf([&] { NewBitmap(surface); }), Failure::NotABitmap);
+    EXPECT_EQ(surface.width(), 32);
+    EXPECT_EQ(surface.height(), 32);
+    EXPECT_EQ(surface.picture().sourceFile, icon.sourceFile);
 }
 
 // --- Load ---------------------------------------------------------------------------------
@@ -116,17 +116,17 @@ TEST(LoadBitmap, ReplacesThePictureAndClearsTheHeights)
 {
     const TempFolder folder;
     WriteBytes(folder.file("small.bmp"), EncodeBmp24(Grey(64, 48)));
-    ImageSurface image = StartSurface();
+    ImageSurface surface = StartSurface();
     EditorState state;
     state.heights.set(300, 300, 7.0);
-    LoadBitmap(image, state, folder.file("small.bmp"));
-    EXPECT_EQ(image.picture().width, 64);
-    EXPECT_EQ(image.width(), 64);
-    EXPECT_EQ(image.height(), 48);
-    EXPECT_EQ(image.pixel(10, 10), 0x808080u);
+    LoadBitmap(surface, state, folder.file("small.bmp"));
+    EXPECT_EQ(surface.picture().width, 64);
+    EXPECT_EQ(surface.width(), 64);
+    EXPECT_EQ(surface.height(), 48);
+    EXPECT_EQ(surface.pixel(10, 10), 0x808080u);
     EXPECT_EQ(state.heights.at(300, 300), 0.0);
 
-    ResetGrid(state, image);  // the command's next step
+    ResetGrid(state, surface);  // the command's next step
     EXPECT_EQ(state.imageWidth, 64);
     EXPECT_EQ(state.imageHeight, 48);
     EXPECT_EQ(state.stepX, 1.28);
@@ -137,13 +137,13 @@ TEST(LoadBitmap, ZeroLengthFileGivesTheEmptyPictureAndKeepsTheDisplay)
 {
     const TempFolder folder;
     WriteBytes(folder.file("empty.bmp"), {});
-    ImageSurface image = StartSurface();
+    ImageSurface surface = StartSurface();
     EditorState state;
-    LoadBitmap(image, state, folder.file("empty.bmp"));
-    EXPECT_TRUE(image.picture().isEmpty());
-    EXPECT_EQ(image.width(), 320);
-    EXPECT_EQ(image.height(), 200);
-    EXPECT_EQ(image.pixel(0, 0), 0u);
+    LoadBitmap(surface, state, folder.file("empty.bmp"));
+    EXPECT_TRUE(surface.picture().isEmpty());
+    EXPECT_EQ(surface.width(), 320);
+    EXPECT_EQ(surface.height(), 200);
+    EXPECT_EQ(surface.pixel(0, 0), 0u);
 }
 
 struct FailingLoad {
@@ -165,18 +165,18 @@ TEST_P(FailingLoadTest, LeavesPictureDisplayAndHeightsAsTheyWere)
     const std::string name = folder.file(c.file);
     if (c.create)
         WriteBytes(name, c.bytes);
-    ImageSurface image = StartSurface();
-    image.setDisplaySize(123, 45);  // a display size of its own, to see it is not touched
+    ImageSurface surface = StartSurface();
+    surface.setDisplaySize(123, 45);  // a display size of its own, to see it is not touched
     EditorState state;
     state.gridSize = 77;
     state.heights.set(1, 2, 3.25);
-    const Picture before = image.picture();
+    const Picture before = surface.picture();
 
-    EXPECT_EQ(FailureOf([&] { LoadBitmap(image, state, name); }), c.failure);
-    EXPECT_EQ(image.picture().pixels, before.pixels);
-    EXPECT_EQ(image.picture().sourceFile, before.sourceFile);
-    EXPECT_EQ(image.width(), 123);
-    EXPECT_EQ(image.height(), 45);
+    EXPECT_EQ(FailureOf([&] { LoadBitmap(surface, state, name); }), c.failure);
+    EXPECT_EQ(surface.picture().pixels, before.pixels);
+    EXPECT_EQ(surface.picture().sourceFile, before.sourceFile);
+    EXPECT_EQ(surface.width(), 123);
+    EXPECT_EQ(surface.height(), 45);
     EXPECT_EQ(state.gridSize, 77);
     EXPECT_EQ(state.heights.at(1, 2), 3.25);
 }
@@ -200,26 +200,26 @@ TEST(LoadBitmap, HugeDeclaredPictureIsTooLarge)
     Bytes file = EncodeBmp24(Grey(1, 1));
     PutU32(&file[18], 70000);
     WriteBytes(folder.file("huge.bmp"), file);
-    ImageSurface image = StartSurface();
+    ImageSurface surface = StartSurface();
     EditorState state;
-    EXPECT_EQ(FailureOf([&] { LoadBitmap(image, state, folder.file("huge.bmp")); }), Failure::BitmapTooLarge);
-    EXPECT_EQ(image.picture().width, 320);
+    EXPECT_EQ(FailureOf([&] { LoadBitmap(surface, state, folder.file("huge.bmp")); }), Failure::BitmapTooLarge);
+    EXPECT_EQ(surface.picture().width, 320);
 }
 
 // A plane count other than 1 loads; every use of the pixels then fails.
 TEST(LoadBitmap, BadPlaneCountLoadsButEveryPixelUseFails)
 {
-    ImageSurface image = StartSurface();
+    ImageSurface surface = StartSurface();
     EditorState state;
-    LoadBitmap(image, state, (SuiteFolder() / "b/badplanes.bmp").string());
-    EXPECT_EQ(image.width(), 127);
-    EXPECT_EQ(image.height(), 64);
+    LoadBitmap(surface, state, (SuiteFolder() / "b/badplanes.bmp").string());
+    EXPECT_EQ(surface.width(), 127);
+    EXPECT_EQ(surface.height(), 64);
     const Failure invalid = Failure::BitmapNotValid;
-    EXPECT_EQ(FailureOf([&] { image.pixel(0, 0); }), invalid);
-    EXPECT_EQ(FailureOf([&] { image.setBrushColour(kWhite); }), invalid);
-    EXPECT_EQ(FailureOf([&] { image.fillRect(0, 0, 5, 5); }), invalid);
-    EXPECT_EQ(FailureOf([&] { NewBitmap(image); }), invalid);
-    EXPECT_EQ(FailureOf([&] { SampleHeights(state, image); }), invalid);
+    EXPECT_EQ(FailureOf([&] { surface.pixel(0, 0); }), invalid);
+    EXPECT_EQ(FailureOf([&] { surface.setBrushColour(kWhite); }), invalid);
+    EXPECT_EQ(FailureOf([&] { surface.fillRect(0, 0, 5, 5); }), invalid);
+    EXPECT_EQ(FailureOf([&] { NewBitmap(surface); }), invalid);
+    EXPECT_EQ(FailureOf([&] { SampleHeights(state, surface); }), invalid);
 }
 
 TEST(LoadBitmap, IconTakesTheStandardIconSize)
@@ -231,13 +231,13 @@ TEST(LoadBitmap, IconTakesTheStandardIconSize)
     PutU32(&icon[6 + 8], 40);
     PutU32(&icon[6 + 12], 22);
     WriteBytes(folder.file("pin.ico"), icon);
-    ImageSurface image = StartSurface();
+    ImageSurface surface = StartSurface();
     EditorState state;
-    LoadBitmap(image, state, folder.file("pin.ico"));
-    EXPECT_EQ(image.kind(), PictureKind::Icon);
-    EXPECT_EQ(image.width(), 32);
-    EXPECT_EQ(image.height(), 32);
-    EXPECT_EQ(FailureOf([&] { image.pixel(0, 0); }), Failure::NotABitmap);
+    LoadBitmap(surface, state, folder.file("pin.ico"));
+    EXPECT_EQ(surface.kind(), PictureKind::Icon);
+    EXPECT_EQ(surface.width(), 32);
+    EXPECT_EQ(surface.height(), 32);
+    EXPECT_EQ(FailureOf([&] { surface.pixel(0, 0); }), Failure::NotABitmap);
 }
 
 }  // namespace

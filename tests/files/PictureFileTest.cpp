@@ -24,10 +24,10 @@ std::optional<Failure> LoadFailure(const std::string& fileName)
     return FailureOf([&] { LoadPictureFile(fileName); });
 }
 
-std::optional<Failure> SaveFailure(ImageSurface& image, const std::string& fileName,
+std::optional<Failure> SaveFailure(ImageSurface& surface, const std::string& fileName,
                                    FileOps& ops = SystemFileOps())
 {
-    return FailureOf([&] { SavePictureFile(image, fileName, ops); });
+    return FailureOf([&] { SavePictureFile(surface, fileName, ops); });
 }
 
 // The text a failing call leaves for the user, where it names a file or an extension.
@@ -44,9 +44,9 @@ std::string FailureTextOf(Action&& action)
 
 ImageSurface SurfaceWith(Picture picture)
 {
-    ImageSurface image;
-    image.putPicture(std::move(picture));
-    return image;
+    ImageSurface surface;
+    surface.putPicture(std::move(picture));
+    return surface;
 }
 
 std::filesystem::path Suite(const char* file) { return SuiteFolder() / file; }
@@ -173,8 +173,8 @@ TEST(SavePictureFile, UntouchedBitmapWritesItsKeptEncodingBehindAFreshHeader)
     for (const char* name : {"g/pal8.bmp", "q/pal8os2-sz.bmp", "q/pal8offs.bmp", "g/rgb16-565pal.bmp"}) {
         const TempFolder folder;
         const Bytes original = ReadBytes(Suite(name));
-        ImageSurface image = SurfaceWith(ReadBmp(original));
-        SavePictureFile(image, folder.file("out.bmp"));
+        ImageSurface surface = SurfaceWith(ReadBmp(original));
+        SavePictureFile(surface, folder.file("out.bmp"));
 
         const Bytes saved = ReadBytes(folder.file("out.bmp"));
         ASSERT_EQ(saved.size(), original.size()) << name;
@@ -189,8 +189,8 @@ TEST(SavePictureFile, UntouchedBitmapWritesItsKeptEncodingBehindAFreshHeader)
 TEST(SavePictureFile, BuiltInPictureSavedAtStartIsItsFile)
 {
     const TempFolder folder;
-    ImageSurface image = SurfaceWith(BuiltInPicture());
-    SavePictureFile(image, folder.file("start.bmp"));
+    ImageSurface surface = SurfaceWith(BuiltInPicture());
+    SavePictureFile(surface, folder.file("start.bmp"));
     const Bytes saved = ReadBytes(folder.file("start.bmp"));
     const auto builtIn = BuiltInPictureFile();
     ASSERT_EQ(saved.size(), 192054u);
@@ -201,10 +201,10 @@ TEST(SavePictureFile, BuiltInPictureSavedAtStartIsItsFile)
 TEST(SavePictureFile, ChangedBitmapWritesTwentyFourBitsWithZeroResolutions)
 {
     const TempFolder folder;
-    ImageSurface image = SurfaceWith(ReadBmp(ReadBytes(Suite("g/pal8.bmp"))));
-    image.setBrushColour(MakeColour(0x12, 0x34, 0x56));
-    image.fillRect(0, 0, 1, 1);
-    SavePictureFile(image, folder.file("out.bmp"));
+    ImageSurface surface = SurfaceWith(ReadBmp(ReadBytes(Suite("g/pal8.bmp"))));
+    surface.setBrushColour(MakeColour(0x12, 0x34, 0x56));
+    surface.fillRect(0, 0, 1, 1);
+    SavePictureFile(surface, folder.file("out.bmp"));
 
     const Bytes saved = ReadBytes(folder.file("out.bmp"));
     const std::size_t rowBytes = 384;  // 127 * 3 padded
@@ -218,29 +218,29 @@ TEST(SavePictureFile, ChangedBitmapWritesTwentyFourBitsWithZeroResolutions)
     const std::size_t topRow = 54 + 63 * rowBytes;
     EXPECT_EQ(Bytes(saved.begin() + topRow, saved.begin() + topRow + 3), (Bytes{0x56, 0x34, 0x12}));
     const Picture back = ReadBmp(saved);
-    EXPECT_EQ(back.pixels, image.picture().pixels);
+    EXPECT_EQ(back.pixels, surface.picture().pixels);
 }
 
 TEST(SavePictureFile, FreshEncodingBecomesTheKeptOne)
 {
     const TempFolder folder;
-    ImageSurface image = SurfaceWith(ReadBmp(ReadBytes(Suite("g/pal4.bmp"))));
-    image.setBrushColour(kWhite);
-    image.fillRect(5, 5, 9, 9);
-    SavePictureFile(image, folder.file("first.bmp"));
-    EXPECT_TRUE(image.picture().encodingKept);
-    EXPECT_EQ(image.picture().keptPixelOffset, 54u);
-    SavePictureFile(image, folder.file("second.bmp"));
+    ImageSurface surface = SurfaceWith(ReadBmp(ReadBytes(Suite("g/pal4.bmp"))));
+    surface.setBrushColour(kWhite);
+    surface.fillRect(5, 5, 9, 9);
+    SavePictureFile(surface, folder.file("first.bmp"));
+    EXPECT_TRUE(surface.picture().encodingKept);
+    EXPECT_EQ(surface.picture().keptPixelOffset, 54u);
+    SavePictureFile(surface, folder.file("second.bmp"));
     EXPECT_EQ(ReadBytes(folder.file("first.bmp")), ReadBytes(folder.file("second.bmp")));
-    EXPECT_EQ(image.picture().sourceFile, ReadBytes(folder.file("first.bmp")));
+    EXPECT_EQ(surface.picture().sourceFile, ReadBytes(folder.file("first.bmp")));
 }
 
 TEST(SavePictureFile, EmptyPictureWritesAnEmptyFile)
 {
     const TempFolder folder;
     WriteBytes(folder.file("out.bmp"), {1, 2, 3});
-    ImageSurface image = SurfaceWith(Picture{});
-    SavePictureFile(image, folder.file("out.bmp"));
+    ImageSurface surface = SurfaceWith(Picture{});
+    SavePictureFile(surface, folder.file("out.bmp"));
     EXPECT_TRUE(std::filesystem::exists(folder.file("out.bmp")));
     EXPECT_EQ(std::filesystem::file_size(folder.file("out.bmp")), 0u);
 }
@@ -254,8 +254,8 @@ TEST(SavePictureFile, IconAndMetafileWriteTheirBytesWhateverTheName)
         picture.width = 32;
         picture.height = 32;
         picture.sourceFile = {0, 0, 1, 0, 1, 0, 9, 8, 7};
-        ImageSurface image = SurfaceWith(picture);
-        SavePictureFile(image, folder.file("VORTALQUENCH.BMP"));
+        ImageSurface surface = SurfaceWith(picture);
+        SavePictureFile(surface, folder.file("VORTALQUENCH.BMP"));
         EXPECT_EQ(ReadBytes(folder.file("VORTALQUENCH.BMP")), picture.sourceFile);
     }
 }
@@ -263,9 +263,9 @@ TEST(SavePictureFile, IconAndMetafileWriteTheirBytesWhateverTheName)
 TEST(SavePictureFile, MissingFolderCannotBeCreated)
 {
     const TempFolder folder;
-    ImageSurface image = SurfaceWith(BuiltInPicture());
+    ImageSurface surface = SurfaceWith(BuiltInPicture());
     const std::string name = folder.file("no/such/folder/out.bmp");
-    EXPECT_EQ(FailureTextOf([&] { SavePictureFile(image, name); }), "Cannot create file " + name);
+    EXPECT_EQ(FailureTextOf([&] { SavePictureFile(surface, name); }), "Cannot create file " + name);
 }
 
 // Fails the n-th write call, or the close, the way a full disk does.
@@ -317,16 +317,16 @@ TEST(SavePictureFile, FailedWriteKeepsTheOldFileAndLeavesNothingBeside)
         const TempFolder folder;
         const std::string name = folder.file("out.bmp");
         WriteBytes(name, {'o', 'l', 'd'});
-        ImageSurface image = SurfaceWith(LargePicture(c.kept));
-        const Picture before = image.picture();
+        ImageSurface surface = SurfaceWith(LargePicture(c.kept));
+        const Picture before = surface.picture();
         FailingOps ops;
         ops.failWrite = c.failWrite;
         ops.failClose = c.failClose;
-        EXPECT_EQ(SaveFailure(image, name, ops), Failure::StreamWrite) << c.what;
+        EXPECT_EQ(SaveFailure(surface, name, ops), Failure::StreamWrite) << c.what;
         EXPECT_EQ(ReadBytes(name), (Bytes{'o', 'l', 'd'})) << c.what;
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1) << c.what;
-        EXPECT_EQ(image.picture().encodingKept, before.encodingKept) << c.what;
-        EXPECT_EQ(image.picture().sourceFile, before.sourceFile) << c.what;
+        EXPECT_EQ(surface.picture().encodingKept, before.encodingKept) << c.what;
+        EXPECT_EQ(surface.picture().sourceFile, before.sourceFile) << c.what;
     }
 }
 

@@ -13,7 +13,7 @@
 #include "model/EditorError.h"
 #include "model/EditorState.h"
 #include "paint/BlurImage.h"
-#include "paint/BrushStep.h"
+#include "paint/PaintStep.h"
 #include "tests/support/AllocationCount.h"
 #include "tests/support/Failures.h"
 #include "tests/support/PictureBuilder.h"

@@ -13,20 +13,20 @@ protected:
     void SetUp() override
     {
         MainWindowFixture::SetUp();
-        viewMenu = Find<QAction>(form, "View1");
-        previewAction = Find<QAction>(form, "Preview1");
+        viewMenu = Find<QAction>(window, "View1");
+        previewAction = Find<QAction>(window, "Preview1");
     }
 
     // Opens the preview; fails the test when the window or its view is missing.
     void OpenPreview()
     {
         previewAction->trigger();
-        window = PreviewWindowOf();
-        ASSERT_NE(window, nullptr);
+        preview = PreviewWindowOf();
+        ASSERT_NE(preview, nullptr);
         // The window system activates the new window in its own time; the keys of the
         // tests need it active now.
-        QApplication::setActiveWindow(window);
-        view = window->findChild<MeshView*>(QStringLiteral("MeshView"));
+        QApplication::setActiveWindow(preview);
+        view = preview->findChild<MeshView*>(QStringLiteral("MeshView"));
         ASSERT_NE(view, nullptr) << "no OpenGL: " << MeshView::openGlUnavailableReason().toStdString();
     }
 
@@ -56,7 +56,7 @@ protected:
 
     QAction* viewMenu = nullptr;
     QAction* previewAction = nullptr;
-    PreviewWindow* window = nullptr;
+    PreviewWindow* preview = nullptr;
     MeshView* view = nullptr;
 };
 

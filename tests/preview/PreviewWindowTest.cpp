@@ -51,7 +51,7 @@ protected:
 
 TEST_F(PreviewWindowTest, ViewMenuStandsRightBeforeOptionsWithItsOneCommand)
 {
-    const QList<QAction*> menus = form->menuBar()->actions();
+    const QList<QAction*> menus = window->menuBar()->actions();
     const qsizetype view = menus.indexOf(viewMenu);
     ASSERT_GE(view, 0);
     ASSERT_LT(view + 1, menus.size());
@@ -65,20 +65,20 @@ TEST_F(PreviewWindowTest, ViewMenuStandsRightBeforeOptionsWithItsOneCommand)
 
 TEST_F(PreviewWindowTest, CtrlThreeShowsASeparateSizeableWindowAndRaisesIt)
 {
-    const QString caption = form->windowTitle();
-    QTest::keyClick(form, Qt::Key_3, Qt::ControlModifier);
-    window = PreviewWindowOf();
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_TRUE(window->isWindow());
-    EXPECT_EQ(window->parentWidget(), nullptr);
-    EXPECT_EQ(window->windowModality(), Qt::NonModal);
-    EXPECT_EQ(window->windowTitle(), "3D Preview");
-    EXPECT_EQ(window->size(), QSize(800, 600));
-    EXPECT_LT(window->minimumSize().width(), 800);
-    EXPECT_GT(window->maximumSize().width(), 800);
-    EXPECT_TRUE(form->isEnabled());
-    EXPECT_EQ(form->windowTitle(), caption);
+    const QString caption = window->windowTitle();
+    QTest::keyClick(window, Qt::Key_3, Qt::ControlModifier);
+    preview = PreviewWindowOf();
+    ASSERT_NE(preview, nullptr);
+    EXPECT_TRUE(preview->isVisible());
+    EXPECT_TRUE(preview->isWindow());
+    EXPECT_EQ(preview->parentWidget(), nullptr);
+    EXPECT_EQ(preview->windowModality(), Qt::NonModal);
+    EXPECT_EQ(preview->windowTitle(), "3D Preview");
+    EXPECT_EQ(preview->size(), QSize(800, 600));
+    EXPECT_LT(preview->minimumSize().width(), 800);
+    EXPECT_GT(preview->maximumSize().width(), 800);
+    EXPECT_TRUE(window->isEnabled());
+    EXPECT_EQ(window->windowTitle(), caption);
     previewAction->trigger();
     EXPECT_EQ(PreviewWindows(), 1);
     EXPECT_TRUE(dialogs.messages.empty());
@@ -87,14 +87,14 @@ TEST_F(PreviewWindowTest, CtrlThreeShowsASeparateSizeableWindowAndRaisesIt)
 TEST_F(PreviewWindowTest, ClosingHidesTheWindowWhichComesBackWhereItWas)
 {
     OpenPreview();
-    window->setGeometry(130, 90, 640, 480);
-    const QRect placed = window->geometry();
-    window->close();
-    EXPECT_FALSE(window->isVisible());
+    preview->setGeometry(130, 90, 640, 480);
+    const QRect placed = preview->geometry();
+    preview->close();
+    EXPECT_FALSE(preview->isVisible());
     EXPECT_EQ(PreviewWindows(), 1);
     previewAction->trigger();
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(window->geometry(), placed);
+    EXPECT_TRUE(preview->isVisible());
+    EXPECT_EQ(preview->geometry(), placed);
 }
 
 // The main window's keys are previewed in the main window only: a key in the preview
@@ -104,7 +104,7 @@ TEST_F(PreviewWindowTest, MainWindowKeysKeepWorkingBesideThePreview)
     OpenPreview();
     QTest::keyClick(view, Qt::Key_Plus, Qt::KeypadModifier);
     EXPECT_EQ(drawingColour(), kMaroon);
-    QTest::keyClick(form->focusWidget(), Qt::Key_Plus, Qt::KeypadModifier);
+    QTest::keyClick(window->focusWidget(), Qt::Key_Plus, Qt::KeypadModifier);
     EXPECT_EQ(drawingColour(), BrightenStep(kMaroon));
     newAction->trigger();
     EXPECT_TRUE(dialogs.messages.empty());
@@ -142,11 +142,11 @@ protected:
 
     void Stroke()
     {
-        QTest::mousePress(picture, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
-        QMouseEvent move(QEvent::MouseMove, QPoint(140, 100), picture->mapToGlobal(QPoint(140, 100)), Qt::NoButton,
+        QTest::mousePress(imageView, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+        QMouseEvent move(QEvent::MouseMove, QPoint(140, 100), imageView->mapToGlobal(QPoint(140, 100)), Qt::NoButton,
                          Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(picture, &move);
-        QTest::mouseRelease(picture, Qt::LeftButton, Qt::NoModifier, QPoint(140, 100));
+        QApplication::sendEvent(imageView, &move);
+        QTest::mouseRelease(imageView, Qt::LeftButton, Qt::NoModifier, QPoint(140, 100));
     }
 
     void Make(Change change)
@@ -179,7 +179,7 @@ protected:
         case Change::Undo:
             Stroke();
             Render();
-            Find<QAction>(form, "Undo1")->trigger();  // the stroke goes again
+            Find<QAction>(window, "Undo1")->trigger();  // the stroke goes again
             break;
         case Change::Import: {
             QImage grey(64, 48, QImage::Format_Grayscale8);
@@ -187,7 +187,7 @@ protected:
             const QString file = temp.path(QStringLiteral("grey.png"));
             ASSERT_TRUE(grey.save(file));
             dialogs.openAnswers.push_back(file);
-            Find<QAction>(form, "ImportPicture1")->trigger();
+            Find<QAction>(window, "ImportPicture1")->trigger();
             break;
         }
         }
@@ -278,7 +278,7 @@ TEST_F(PreviewWindowTest, WTogglesTheWireframeAndTheExaggerationRunsFromOneToTen
 {
     OpenPreview();
     newAction->trigger();
-    auto* wireframe = Find<QAction>(window, "Wireframe");
+    auto* wireframe = Find<QAction>(preview, "Wireframe");
     const QVector3D inCell(25.5f, 25.5f, 0.0f);
     const QVector3D onSide(25.0f, 25.5f, 0.0f);
     EXPECT_NE(Render().pixel(Projected(inCell)), kBackground);
@@ -301,7 +301,7 @@ TEST_F(PreviewWindowTest, WTogglesTheWireframeAndTheExaggerationRunsFromOneToTen
     EXPECT_FALSE(view->wireframe());
     EXPECT_NE(Render().pixel(Projected(inCell)), kBackground);
 
-    auto* exaggeration = Find<QSpinBox>(window, "Exaggeration");
+    auto* exaggeration = Find<QSpinBox>(preview, "Exaggeration");
     EXPECT_EQ(exaggeration->value(), 1);
     EXPECT_EQ(exaggeration->minimum(), 1);
     EXPECT_EQ(exaggeration->maximum(), 10);

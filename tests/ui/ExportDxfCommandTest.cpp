@@ -94,12 +94,12 @@ TEST_P(ExportCaptions, CaptionWaitsDuringTheDialogAndEndsByOutcome)
     if (row.answer)
         dialogs.saveAnswers.push_back(temp.path(QString::fromLatin1(row.answer)));
     QStringList captions;
-    QObject::connect(form, &QWidget::windowTitleChanged, [&](const QString& title) { captions << title; });
+    QObject::connect(window, &QWidget::windowTitleChanged, [&](const QString& title) { captions << title; });
     const QString waiting = QString::fromLatin1(row.waiting);
-    Find<QAction>(form, row.item)->trigger();
+    Find<QAction>(window, row.item)->trigger();
     ASSERT_EQ(dialogs.saveRequests.size(), 1u);
     EXPECT_EQ(dialogs.saveRequests[0].caption, waiting);
-    EXPECT_EQ(form->windowTitle(), QString::fromLatin1(row.finalCaption));
+    EXPECT_EQ(window->windowTitle(), QString::fromLatin1(row.finalCaption));
     QStringList expected = {waiting};
     if (QString::fromLatin1(row.finalCaption) != waiting)
         expected << QString::fromLatin1(row.finalCaption);
@@ -132,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ExportDxfCommandTest, QueuedWorkWaitsUntilTheCommandHasEnded)
 {
     bool ran = false;
-    QMetaObject::invokeMethod(form, [&] { ran = true; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(window, [&] { ran = true; }, Qt::QueuedConnection);
     bool ranWhileOpen = true;
     dialogs.whileOpen = [&] { ranWhileOpen = ran; };
     Export(QStringLiteral("queued.dxf"));
@@ -146,7 +146,7 @@ TEST_F(ExportDxfCommandTest, CancelSamplesNothingAndWritesNothing)
 {
     exportDxfAction->trigger();
     EXPECT_EQ(state().heights.at(1, 1), 0.0);
-    EXPECT_EQ(form->windowTitle(), kComplete);
+    EXPECT_EQ(window->windowTitle(), kComplete);
 }
 
 TEST_F(ExportDxfCommandTest, AnIconPictureStopsTheExportBeforeAnyFile)
@@ -159,7 +159,7 @@ TEST_F(ExportDxfCommandTest, AnIconPictureStopsTheExportBeforeAnyFile)
     EXPECT_FALSE(QFile::exists(file));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Can only modify an image if it contains a bitmap.");
-    EXPECT_EQ(form->windowTitle(), kWaiting);
+    EXPECT_EQ(window->windowTitle(), kWaiting);
 }
 
 using OptionTogglesTest = ExportDxfCommandTest;

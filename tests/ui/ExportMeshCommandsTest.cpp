@@ -29,7 +29,7 @@ const MeshCommand kObj{"OBJ", "ExportOBJ1", MeshFormat::Obj};
 
 class ExportMeshCommandsTest : public MainWindowFixture {
 protected:
-    QAction* item(const MeshCommand& command) { return Find<QAction>(form, command.objectName); }
+    QAction* item(const MeshCommand& command) { return Find<QAction>(window, command.objectName); }
 
     // What the core writes for the window's present state, without touching it.
     QByteArray coreOutput(const MeshCommand& command)
@@ -124,7 +124,7 @@ TEST_F(ExportMeshCommandsTest, AnIconPictureStopsEitherBeforeAnyFile)
         EXPECT_FALSE(QFile::exists(file));
         ASSERT_EQ(dialogs.messages.size(), 1u);
         EXPECT_EQ(dialogs.messages[0].text, "Can only modify an image if it contains a bitmap.");
-        EXPECT_EQ(form->windowTitle(), command->waiting());
+        EXPECT_EQ(window->windowTitle(), command->waiting());
     }
 }
 
@@ -168,7 +168,7 @@ TEST_P(ConverterMatchesTheWindow, ForTheSamePictureGridAndOptions)
         exportWhiteAction->trigger();
     const QString windowFile = temp.path(QStringLiteral("window.") + QLatin1String(row.format));
     dialogs.saveAnswers.push_back(windowFile);
-    Find<QAction>(form, row.itemName)->trigger();
+    Find<QAction>(window, row.itemName)->trigger();
     ASSERT_TRUE(dialogs.messages.empty());
 
     std::vector<std::string> arguments{"--format", row.format, "--grid", std::to_string(row.gridSize)};
@@ -207,7 +207,7 @@ TEST_F(ExportMeshCommandsTest, ConverterReadsSixteenBitPicturesAsImportPictureDo
     const QString picture = temp.path(QStringLiteral("deep.png"));
     ASSERT_TRUE(deep.save(picture));
     dialogs.openAnswers.push_back(picture);
-    Find<QAction>(form, "ImportPicture1")->trigger();
+    Find<QAction>(window, "ImportPicture1")->trigger();
     const QString windowFile = temp.path(QStringLiteral("window.dxf"));
     dialogs.saveAnswers.push_back(windowFile);
     exportDxfAction->trigger();

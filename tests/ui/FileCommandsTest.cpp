@@ -26,7 +26,7 @@ protected:
         exportDxfAction->trigger();
         sampledHeight = state().heights.at(7, 8);
         ASSERT_GT(sampledHeight, 0.0);
-        ASSERT_EQ(form->windowTitle(), "Exporting DXF Complete");
+        ASSERT_EQ(window->windowTitle(), "Exporting DXF Complete");
         dialogs.saveRequests.clear();
     }
 
@@ -69,7 +69,7 @@ TEST_F(FileCommandsTest, CancelledLoadStillResetsTheGridWhileTheBoxKeepsItsText)
     EXPECT_EQ(state().gridSize, 50);
     EXPECT_EQ(gridSizeBox->text(), "40");
     EXPECT_EQ(state().heights.at(7, 8), 0.0);
-    EXPECT_EQ(form->windowTitle(), kProductCaption);
+    EXPECT_EQ(window->windowTitle(), kProductCaption);
     EXPECT_EQ(OfferedLoadName(), "VORTALQUENCH");
     EXPECT_EQ(Surface().picture().width, 320);
 }
@@ -97,8 +97,8 @@ TEST_F(FileCommandsTest, LoadReplacesThePictureAndResetsTheGrid)
     dialogs.openAnswers.push_back(WriteFile(QStringLiteral("small.bmp"), EncodeBmp24(Grey(64, 48))));
     loadAction->trigger();
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(picture->width(), 64);
-    EXPECT_EQ(picture->height(), 48);
+    EXPECT_EQ(imageView->width(), 64);
+    EXPECT_EQ(imageView->height(), 48);
     EXPECT_EQ(state().imageWidth, 64);
     EXPECT_EQ(state().imageHeight, 48);
     EXPECT_EQ(state().gridSize, 50);
@@ -118,10 +118,10 @@ TEST_F(FileCommandsTest, FailingLoadShowsTheErrorAndChangesNothing)
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Cannot open file " + missing + ".");
     EXPECT_EQ(Surface().picture().pixels, pixels);
-    EXPECT_EQ(picture->width(), 320);
+    EXPECT_EQ(imageView->width(), 320);
     EXPECT_EQ(state().gridSize, 40);
     EXPECT_EQ(state().heights.at(7, 8), sampledHeight);
-    EXPECT_EQ(form->windowTitle(), "Exporting DXF Complete");
+    EXPECT_EQ(window->windowTitle(), "Exporting DXF Complete");
     EXPECT_EQ(OfferedLoadName(), missing);  // remembered although the load failed
 }
 
@@ -135,7 +135,7 @@ TEST_F(FileCommandsTest, SaveRightAfterStartWritesTheBuiltInFile)
     ASSERT_EQ(saved.size(), 192054);
     const auto builtIn = BuiltInPictureFile();
     EXPECT_EQ(saved.mid(14), QByteArray(reinterpret_cast<const char*>(builtIn.data()) + 14, 192040));
-    EXPECT_EQ(form->windowTitle(), kProductCaption);
+    EXPECT_EQ(window->windowTitle(), kProductCaption);
 }
 
 TEST_F(FileCommandsTest, SaveDialogGetsTheBitmapSettingsOnEveryRun)
@@ -160,8 +160,8 @@ TEST_F(FileCommandsTest, NewThenSaveWritesABlackTwentyFourBitFile)
 {
     ChangeTheGrid();
     newAction->trigger();
-    EXPECT_EQ(picture->width(), 320);
-    EXPECT_EQ(picture->height(), 200);
+    EXPECT_EQ(imageView->width(), 320);
+    EXPECT_EQ(imageView->height(), 200);
     EXPECT_EQ(Surface().pixel(319, 199), 0u);
     EXPECT_EQ(state().gridSize, 40);
     EXPECT_EQ(state().heights.at(7, 8), sampledHeight);

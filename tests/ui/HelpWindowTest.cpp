@@ -150,7 +150,7 @@ TEST_F(HelpWindowTest, OkAndTheCloseBoxHideButKeepTheWindow)
     EXPECT_FALSE(help->isVisible());
     EXPECT_EQ(kept.data(), help);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(HelpWindowTest, TypedTextPlaceAndSizeSurviveAReopen)

@@ -22,7 +22,7 @@ protected:
     void SetUp() override
     {
         MainWindowFixture::SetUp();
-        importAction = Find<QAction>(form, "ImportPicture1");
+        importAction = Find<QAction>(window, "ImportPicture1");
         startPixels = surface().picture().pixels;
     }
 
@@ -36,29 +36,29 @@ protected:
         sampledHeight = state().heights.at(7, 8);
         ASSERT_GT(sampledHeight, 0.0);
         ASSERT_EQ(state().gridSize, 40);
-        ASSERT_EQ(form->windowTitle(), "Exporting DXF Complete");
+        ASSERT_EQ(window->windowTitle(), "Exporting DXF Complete");
     }
 
     void ExpectGridUnchanged()
     {
         EXPECT_EQ(state().gridSize, 40);
         EXPECT_EQ(state().heights.at(7, 8), sampledHeight);
-        EXPECT_EQ(form->windowTitle(), "Exporting DXF Complete");
-        EXPECT_EQ(picture->width(), 320);
+        EXPECT_EQ(window->windowTitle(), "Exporting DXF Complete");
+        EXPECT_EQ(imageView->width(), 320);
         EXPECT_EQ(surface().picture().pixels, startPixels);
     }
 
     void ExpectGridReset(int width, int height)
     {
         EXPECT_TRUE(dialogs.messages.empty());
-        EXPECT_EQ(picture->width(), width);
-        EXPECT_EQ(picture->height(), height);
+        EXPECT_EQ(imageView->width(), width);
+        EXPECT_EQ(imageView->height(), height);
         EXPECT_EQ(state().imageWidth, width);
         EXPECT_EQ(state().imageHeight, height);
         EXPECT_EQ(state().gridSize, 50);
         EXPECT_EQ(gridSizeBox->text(), "40");  // as after Load BMP: the box keeps its text
         EXPECT_EQ(state().heights.at(7, 8), 0.0);
-        EXPECT_EQ(form->windowTitle(), kProductCaption);
+        EXPECT_EQ(window->windowTitle(), kProductCaption);
     }
 
     QString Write(const QImage& image, const QString& name)
@@ -74,18 +74,18 @@ protected:
     {
         QMimeData data;
         data.setUrls(urls);
-        const QPointF at = over->mapTo(form, QPoint(4, 4));
-        QWindow* window = form->windowHandle();
+        const QPointF at = over->mapTo(window, QPoint(4, 4));
+        QWindow* platformWindow = window->windowHandle();
         QDragEnterEvent enter(at.toPoint(), actions, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(window, &enter);
+        QCoreApplication::sendEvent(platformWindow, &enter);
         if (!enter.isAccepted()) {
             QDragLeaveEvent leave;
-            QCoreApplication::sendEvent(window, &leave);
+            QCoreApplication::sendEvent(platformWindow, &leave);
             return false;
         }
         EXPECT_EQ(enter.dropAction(), Qt::CopyAction);
         QDropEvent drop(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(window, &drop);
+        QCoreApplication::sendEvent(platformWindow, &drop);
         EXPECT_TRUE(drop.isAccepted());
         EXPECT_EQ(drop.dropAction(), Qt::CopyAction);  // never a move: the file stays
         QCoreApplication::processEvents();
@@ -187,13 +187,13 @@ TEST_F(ImportPictureTest, ImportIsOneUndoStep)
     grey.fill(0x40);
     dialogs.openAnswers.push_back(Write(grey, QStringLiteral("grey.png")));
     importAction->trigger();
-    auto* undo = Find<QAction>(form, "Undo1");
-    auto* redo = Find<QAction>(form, "Redo1");
+    auto* undo = Find<QAction>(window, "Undo1");
+    auto* redo = Find<QAction>(window, "Redo1");
     EXPECT_EQ(undo->text(), "&Undo Import Picture");
     undo->trigger();
     EXPECT_EQ(surface().picture().pixels, startPixels);
     EXPECT_EQ(surface().picture().sourceFile, builtIn);
-    EXPECT_EQ(picture->width(), 320);
+    EXPECT_EQ(imageView->width(), 320);
     EXPECT_EQ(state().imageWidth, 3);  // the grid is not part of the picture
     EXPECT_EQ(redo->text(), "&Redo Import Picture");
     redo->trigger();
@@ -231,7 +231,7 @@ TEST_F(ImportPictureTest, DroppedPictureIsImported)
 {
     ChangeTheGrid();
     const QString path = Write(DeepGrey(20, 10, 65535), QStringLiteral("white.png"));
-    ASSERT_TRUE(DragAndDrop({QUrl::fromLocalFile(path)}, picture, Qt::CopyAction | Qt::MoveAction));
+    ASSERT_TRUE(DragAndDrop({QUrl::fromLocalFile(path)}, imageView, Qt::CopyAction | Qt::MoveAction));
     ExpectGridReset(20, 10);
     EXPECT_EQ(surface().pixel(19, 9), kWhite);
     EXPECT_FALSE(surface().picture().encodingKept);
@@ -259,8 +259,8 @@ TEST_F(ImportPictureTest, DroppedFileThatFailsShowsWhyAndChangesNothing)
     WriteWholeFile(text.toStdString(), "not a picture\n");
     const QString bmp = temp.path(QStringLiteral("notes.bmp"));
     WriteWholeFile(bmp.toStdString(), "not a picture either\n");
-    ASSERT_TRUE(DragAndDrop({QUrl::fromLocalFile(text)}, picture));
-    ASSERT_TRUE(DragAndDrop({QUrl::fromLocalFile(bmp)}, picture));
+    ASSERT_TRUE(DragAndDrop({QUrl::fromLocalFile(text)}, imageView));
+    ASSERT_TRUE(DragAndDrop({QUrl::fromLocalFile(bmp)}, imageView));
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[0].text, "Cannot import " + text + ": Unsupported image format.");
     EXPECT_EQ(dialogs.messages[1].text, "Bitmap image is not valid.");
@@ -279,8 +279,8 @@ TEST_F(ImportPictureTest, OnlyASingleLocalFileIsTaken)
         {},
     };
     for (const QList<QUrl>& urls : refused)
-        EXPECT_FALSE(DragAndDrop(urls, picture)) << urls.size() << " urls";
-    EXPECT_FALSE(DragAndDrop({QUrl::fromLocalFile(one)}, picture, Qt::MoveAction));  // a move only
+        EXPECT_FALSE(DragAndDrop(urls, imageView)) << urls.size() << " urls";
+    EXPECT_FALSE(DragAndDrop({QUrl::fromLocalFile(one)}, imageView, Qt::MoveAction));  // a move only
     ExpectGridUnchanged();
     EXPECT_TRUE(dialogs.messages.empty());
 }

@@ -25,44 +25,44 @@ class MainWindowFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        form = new MainWindow;
+        window = new MainWindow;
         help = new HelpWindow;
-        form->setHelpWindow(help);
-        form->show();
-        form->activateWindow();
-        QApplication::setActiveWindow(form);
+        window->setHelpWindow(help);
+        window->show();
+        window->activateWindow();
+        QApplication::setActiveWindow(window);
         findWidgets();
         // A test that ended with a mouse button held would hand it on to this one.
         for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
             if (QApplication::mouseButtons() & button)
-                QTest::mouseRelease(form->centralWidget(), button, Qt::NoModifier, QPoint(402, 250));
+                QTest::mouseRelease(window->centralWidget(), button, Qt::NoModifier, QPoint(402, 250));
         }
     }
 
     void TearDown() override
     {
         delete help;
-        delete form;
+        delete window;
     }
 
     template <class T>
-    static T* Find(QObject* window, const char* name)
+    static T* Find(QObject* parent, const char* name)
     {
-        T* found = window->findChild<T*>(QLatin1String(name));
+        T* found = parent->findChild<T*>(QLatin1String(name));
         EXPECT_NE(found, nullptr) << "no " << name;
         return found;
     }
 
-    const EditorState& state() const { return form->state(); }
-    ImageSurface& surface() { return picture->surface(); }
+    const EditorState& state() const { return window->state(); }
+    ImageSurface& surface() { return imageView->surface(); }
     ColourValue drawingColour() const { return colourStrip->colour(); }
 
     ScriptedDialogs dialogs;
-    MainWindow* form = nullptr;
+    MainWindow* window = nullptr;
     HelpWindow* help = nullptr;
 
     // The main window's widgets and menu items, by object name.
-    ImageView* picture = nullptr;           // Image1
+    ImageView* imageView = nullptr;         // Image1
     ColourStrip* colourStrip = nullptr;     // Shape1
     QLabel* gridSizeLabel = nullptr;        // Label1
     SpeedButton* pencilTool = nullptr;      // SpeedButton1
@@ -95,31 +95,31 @@ protected:
 private:
     void findWidgets()
     {
-        picture = Find<ImageView>(form, "Image1");
-        colourStrip = Find<ColourStrip>(form, "Shape1");
-        gridSizeLabel = Find<QLabel>(form, "Label1");
-        pencilTool = Find<SpeedButton>(form, "SpeedButton1");
-        eraserTool = Find<SpeedButton>(form, "SpeedButton2");
-        blurTool = Find<SpeedButton>(form, "SpeedButton3");
-        nibSizeLabel = Find<QLabel>(form, "Label2");
-        gridSizeBox = Find<QLineEdit>(form, "EGridSize");
-        gridSizeUpDown = Find<UpDown>(form, "UpDown1");
-        colourButton = Find<QPushButton>(form, "Button1");
-        nibSizeBox = Find<QLineEdit>(form, "ENibSize");
-        nibSizeUpDown = Find<UpDown>(form, "UNibSize");
-        intensityNudge = Find<UpDown>(form, "UpDown2");
-        fileMenu = Find<QAction>(form, "File1");
-        newAction = Find<QAction>(form, "NewBMP1");
-        loadAction = Find<QAction>(form, "LoadBMP1");
-        saveAction = Find<QAction>(form, "SaveBMP1");
-        firstSeparator = Find<QAction>(form, "N1");
-        exportDxfAction = Find<QAction>(form, "ExportDXF1");
-        exitAction = Find<QAction>(form, "Exit1");
-        optionsMenu = Find<QAction>(form, "Options1");
-        exportBlackAction = Find<QAction>(form, "ExportBlack1");
-        exportWhiteAction = Find<QAction>(form, "ExportWhite1");
-        helpMenu = Find<QAction>(form, "Help1");
-        quickHelpAction = Find<QAction>(form, "QuickHelp1");
+        imageView = Find<ImageView>(window, "Image1");
+        colourStrip = Find<ColourStrip>(window, "Shape1");
+        gridSizeLabel = Find<QLabel>(window, "Label1");
+        pencilTool = Find<SpeedButton>(window, "SpeedButton1");
+        eraserTool = Find<SpeedButton>(window, "SpeedButton2");
+        blurTool = Find<SpeedButton>(window, "SpeedButton3");
+        nibSizeLabel = Find<QLabel>(window, "Label2");
+        gridSizeBox = Find<QLineEdit>(window, "EGridSize");
+        gridSizeUpDown = Find<UpDown>(window, "UpDown1");
+        colourButton = Find<QPushButton>(window, "Button1");
+        nibSizeBox = Find<QLineEdit>(window, "ENibSize");
+        nibSizeUpDown = Find<UpDown>(window, "UNibSize");
+        intensityNudge = Find<UpDown>(window, "UpDown2");
+        fileMenu = Find<QAction>(window, "File1");
+        newAction = Find<QAction>(window, "NewBMP1");
+        loadAction = Find<QAction>(window, "LoadBMP1");
+        saveAction = Find<QAction>(window, "SaveBMP1");
+        firstSeparator = Find<QAction>(window, "N1");
+        exportDxfAction = Find<QAction>(window, "ExportDXF1");
+        exitAction = Find<QAction>(window, "Exit1");
+        optionsMenu = Find<QAction>(window, "Options1");
+        exportBlackAction = Find<QAction>(window, "ExportBlack1");
+        exportWhiteAction = Find<QAction>(window, "ExportWhite1");
+        helpMenu = Find<QAction>(window, "Help1");
+        quickHelpAction = Find<QAction>(window, "QuickHelp1");
         helpMemo = Find<QPlainTextEdit>(help, "Memo1");
         helpOk = Find<QPushButton>(help, "Button1");
         helpScrollArea = help->findChild<QScrollArea*>();

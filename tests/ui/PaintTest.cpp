@@ -131,7 +131,7 @@ protected:
 
 TEST_F(PaintTest, StrokePaintsOneSquarePerMoveUntilRelease)
 {
-    ImageView* image = picture;
+    ImageView* image = imageView;
     QTest::mousePress(image, Qt::LeftButton, {}, QPoint(27, 3));
     EXPECT_EQ(Differences(painted(), BuiltInPicture()), 0) << "a press alone paints";
     QTest::mouseMove(image, QPoint(27, 3));
@@ -147,9 +147,9 @@ TEST_F(PaintTest, StrokePaintsOneSquarePerMoveUntilRelease)
 
 TEST_F(PaintTest, OnlyThePaintedSquareIsRepainted)
 {
-    ImageView* image = picture;
+    ImageView* image = imageView;
     Settle();
-    ASSERT_TRUE(form->windowHandle()->isExposed());
+    ASSERT_TRUE(window->windowHandle()->isExposed());
     PaintLog log(image);
     QTest::mousePress(image, Qt::LeftButton, {}, QPoint(57, 33));
     QTest::mouseMove(image, QPoint(57, 33));
@@ -160,7 +160,7 @@ TEST_F(PaintTest, OnlyThePaintedSquareIsRepainted)
 
 TEST_F(PaintTest, LeftPressCapturesThePointerOffTheLeftEdge)
 {
-    ImageView* image = picture;
+    ImageView* image = imageView;
     QTest::mousePress(image, Qt::LeftButton, {}, QPoint(5, 12));
     QTest::mouseMove(image, QPoint(-5, 25));   // snaps to 0: cell x 0..9
     QTest::mouseMove(image, QPoint(-10, 45));  // snaps to -10: nothing visible
@@ -173,7 +173,7 @@ TEST_F(PaintTest, LeftPressCapturesThePointerOffTheLeftEdge)
 
 TEST_F(PaintTest, RightPressDoesNotCapture)
 {
-    ImageView* image = picture;
+    ImageView* image = imageView;
     QTest::mousePress(image, Qt::RightButton, {}, QPoint(5, 12));
     MoveWith(image, QPoint(-5, 25), Qt::RightButton);
     EXPECT_EQ(Differences(painted(), BuiltInPicture()), 0);
@@ -181,7 +181,7 @@ TEST_F(PaintTest, RightPressDoesNotCapture)
 
 TEST_F(PaintTest, RightButtonAloneDrawsBlackButNotWithCtrl)
 {
-    ImageView* image = picture;
+    ImageView* image = imageView;
     QTest::mousePress(image, Qt::RightButton, {}, QPoint(5, 5));
     MoveWith(image, QPoint(5, 5), Qt::RightButton);
     MoveWith(image, QPoint(15, 5), Qt::RightButton, Qt::ControlModifier);
@@ -215,7 +215,7 @@ TEST_F(PaintTest, EraserAndNibSizeFollowTheirControls)
     EXPECT_EQ(nibSizeBox->text(), QStringLiteral("15"));
     EXPECT_EQ(state().nibSize, 15);
 
-    ImageView* image = picture;
+    ImageView* image = imageView;
     QTest::mousePress(image, Qt::RightButton, {}, QPoint(40, 40));
     MoveWith(image, QPoint(40, 40), Qt::RightButton);
     QTest::mouseRelease(image, Qt::RightButton, {}, QPoint(40, 40));
@@ -227,9 +227,9 @@ TEST_F(PaintTest, NibSizeZeroPaintsNothing)
     for (int k = 0; k < 12; ++k)
         QTest::mouseClick(nibSizeUpDown->downButton(), Qt::LeftButton);
     EXPECT_EQ(nibSizeBox->text(), QStringLiteral("0"));
-    QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(40, 40));
-    QTest::mouseMove(picture, QPoint(44, 44));
-    QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(44, 44));
+    QTest::mousePress(imageView, Qt::LeftButton, {}, QPoint(40, 40));
+    QTest::mouseMove(imageView, QPoint(44, 44));
+    QTest::mouseRelease(imageView, Qt::LeftButton, {}, QPoint(44, 44));
     EXPECT_EQ(Differences(painted(), BuiltInPicture()), 0);
 }
 
@@ -238,7 +238,7 @@ TEST_F(PaintTest, NibSizeZeroPaintsNothing)
 TEST_F(PaintTest, DoubleClickOnBlurToolWhilePencilSelectedBlursTheWholePicture)
 {
     ASSERT_EQ(state().currentTool, Tool::Pencil);
-    CaptionLog log(form);
+    CaptionLog log(window);
     DoubleClick(blurTool);
 
     EXPECT_EQ(state().currentTool, Tool::BlurBrush);
@@ -257,19 +257,19 @@ TEST_F(PaintTest, TheBlurRunsNoQueuedWorkWhileItsCaptionsAreShown)
 {
     bool ran = false;
     bool ranBeforeTheEnd = true;
-    QObject::connect(form, &QWidget::windowTitleChanged, form, [&](const QString& title) {
+    QObject::connect(window, &QWidget::windowTitleChanged, window, [&](const QString& title) {
         if (title == QStringLiteral("Blurring Complete"))
             ranBeforeTheEnd = ran;
     });
     QTest::mouseClick(blurTool, Qt::LeftButton);
-    QMetaObject::invokeMethod(form, [&] { ran = true; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(window, [&] { ran = true; }, Qt::QueuedConnection);
     QTest::mousePress(blurTool, Qt::LeftButton, Qt::NoModifier, blurTool->rect().center());
     QMouseEvent second(QEvent::MouseButtonDblClick, QPointF(blurTool->rect().center()),
                        blurTool->mapToGlobal(QPointF(blurTool->rect().center())), Qt::LeftButton, Qt::LeftButton,
                        Qt::NoModifier);
     QApplication::sendEvent(blurTool, &second);
     QTest::mouseRelease(blurTool, Qt::LeftButton, Qt::NoModifier, blurTool->rect().center());
-    EXPECT_EQ(form->windowTitle(), "Blurring Complete");
+    EXPECT_EQ(window->windowTitle(), "Blurring Complete");
     EXPECT_FALSE(ranBeforeTheEnd);
 }
 
@@ -278,7 +278,7 @@ TEST_F(PaintTest, SingleClickOnBlurToolDoesNotBlur)
     QTest::mouseClick(blurTool, Qt::LeftButton);
     EXPECT_EQ(state().currentTool, Tool::BlurBrush);
     EXPECT_EQ(Differences(painted(), BuiltInPicture()), 0);
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("Relief_Foundry by Quennick (VORTALQUENCH)"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Relief_Foundry by Quennick (VORTALQUENCH)"));
 }
 
 TEST_F(PaintTest, BlurOfAnIconFailsAndKeepsTheWaitingCaption)
@@ -289,7 +289,7 @@ TEST_F(PaintTest, BlurOfAnIconFailsAndKeepsTheWaitingCaption)
     surface().putPicture(icon);
     DoubleClick(blurTool);
 
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("Blurring... Please Wait"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Blurring... Please Wait"));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Can only modify an image if it contains a bitmap."));
     EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::Critical);
@@ -362,9 +362,9 @@ TEST_F(PaintTest, ColourDialogStartsFromItsOwnColour)
 TEST_F(PaintTest, PencilPaintsTheCurrentDrawingColour)
 {
     KeyClick(Qt::Key_Plus, Qt::KeypadModifier);
-    QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(3, 3));
-    QTest::mouseMove(picture, QPoint(3, 3));
-    QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(3, 3));
+    QTest::mousePress(imageView, Qt::LeftButton, {}, QPoint(3, 3));
+    QTest::mouseMove(imageView, QPoint(3, 3));
+    QTest::mouseRelease(imageView, Qt::LeftButton, {}, QPoint(3, 3));
     EXPECT_EQ(PixelAt(painted(), 0, 0), MakeColour(130, 2, 2));
     EXPECT_EQ(StripColour(colourStrip), AsQColor(MakeColour(130, 2, 2)));
 }

@@ -14,17 +14,17 @@ using PreviewUnavailableTest = MainWindowFixture;
 
 TEST_F(PreviewUnavailableTest, TheWindowSaysWhyAndTheProgramCarriesOn)
 {
-    auto* preview = Find<QAction>(form, "Preview1");
-    QTest::keyClick(form, Qt::Key_3, Qt::ControlModifier);
-    PreviewWindow* window = nullptr;
+    auto* previewAction = Find<QAction>(window, "Preview1");
+    QTest::keyClick(window, Qt::Key_3, Qt::ControlModifier);
+    PreviewWindow* preview = nullptr;
     for (QWidget* top : QApplication::topLevelWidgets())
         if (top->objectName() == QLatin1String("PreviewWindow"))
-            window = qobject_cast<PreviewWindow*>(top);
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(window->view(), nullptr);
-    EXPECT_EQ(window->findChild<MeshView*>(), nullptr);
-    auto* line = Find<QLabel>(window, "PreviewUnavailable");
+            preview = qobject_cast<PreviewWindow*>(top);
+    ASSERT_NE(preview, nullptr);
+    EXPECT_TRUE(preview->isVisible());
+    EXPECT_EQ(preview->view(), nullptr);
+    EXPECT_EQ(preview->findChild<MeshView*>(), nullptr);
+    auto* line = Find<QLabel>(preview, "PreviewUnavailable");
     EXPECT_EQ(line->text(), "The 3D preview needs OpenGL, which the \"offscreen\" display platform does not offer.");
     EXPECT_TRUE(dialogs.messages.empty());
 
@@ -34,8 +34,8 @@ TEST_F(PreviewUnavailableTest, TheWindowSaysWhyAndTheProgramCarriesOn)
     exportDxfAction->trigger();
     exportBlackAction->trigger();
     newAction->trigger();
-    preview->trigger();
-    EXPECT_EQ(form->windowTitle(), "Exporting DXF Complete");
+    previewAction->trigger();
+    EXPECT_EQ(window->windowTitle(), "Exporting DXF Complete");
     EXPECT_EQ(ReadWholeFile(temp.file("a.dxf")).substr(0, 8), "0\r\nSECTI");
     EXPECT_TRUE(dialogs.messages.empty());
 }

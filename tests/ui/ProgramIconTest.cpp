@@ -8,7 +8,7 @@ namespace {
 
 const int kRenderedSizes[] = {16, 32, 48, 64, 128, 256};
 
-// Compared premultiplied, the form a pixmap keeps, so that see-through pixels whose
+// Compared premultiplied, the window a pixmap keeps, so that see-through pixels whose
 // colour channels the file happens to carry still compare equal.
 QImage premultiplied(const QImage& image)
 {

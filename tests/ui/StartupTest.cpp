@@ -25,7 +25,7 @@ using StartupTest = MainWindowFixture;
 TEST_F(StartupTest, TheHelpWindowStartsHidden)
 {
     EXPECT_FALSE(help->isVisible());
-    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(StartupTest, EditorStateIsAtItsStartValues)
@@ -46,7 +46,7 @@ TEST_F(StartupTest, EditorStateIsAtItsStartValues)
 
 TEST_F(StartupTest, CaptionBoxesAndButtonsShowTheStartState)
 {
-    EXPECT_EQ(form->windowTitle(), "Relief_Foundry by Quennick (VORTALQUENCH)");
+    EXPECT_EQ(window->windowTitle(), "Relief_Foundry by Quennick (VORTALQUENCH)");
     EXPECT_EQ(gridSizeBox->text(), "50");
     EXPECT_EQ(nibSizeBox->text(), "10");
     EXPECT_TRUE(gridSizeBox->isReadOnly());
@@ -66,9 +66,9 @@ TEST_F(StartupTest, CaptionBoxesAndButtonsShowTheStartState)
 
 TEST_F(StartupTest, ClientAreaIsFixedTealAndCutsOffALargePicture)
 {
-    QWidget* client = form->centralWidget();
+    QWidget* client = window->centralWidget();
     EXPECT_EQ(client->size(), QSize(403, 323));
-    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
     const QImage before = client->grab().toImage();
     EXPECT_EQ(before.pixelColor(400, 100), QColor(0, 128, 128));
     EXPECT_EQ(before.pixelColor(10, 10), ToQColor(surface().pixel(10, 10)));
@@ -77,11 +77,11 @@ TEST_F(StartupTest, ClientAreaIsFixedTealAndCutsOffALargePicture)
     large.width = 640;
     large.height = 480;
     large.pixels.assign(640 * 480, StoredPixel(MakeColour(10, 20, 30)));
-    const QSize windowSize = form->size();
+    const QSize windowSize = window->size();
     surface().putPicture(large);
     QApplication::processEvents();
-    EXPECT_EQ(picture->size(), QSize(640, 480));
-    EXPECT_EQ(form->size(), windowSize);
+    EXPECT_EQ(imageView->size(), QSize(640, 480));
+    EXPECT_EQ(window->size(), windowSize);
     EXPECT_EQ(client->size(), QSize(403, 323));
     const QImage after = client->grab().toImage();
     EXPECT_EQ(after.size(), QSize(403, 323));
@@ -97,7 +97,7 @@ struct Placement {
 TEST_F(StartupTest, EveryControlSitsAtItsPlaceInStackingOrder)
 {
     const std::vector<Placement> controls = {
-        {picture, "Image1", QRect(0, 0, 320, 200)},
+        {imageView, "Image1", QRect(0, 0, 320, 200)},
         {colourStrip, "Shape1", QRect(0, 292, 397, 29)},
         {gridSizeLabel, "Label1", QRect(8, 300, 52, 13)},
         {pencilTool, "SpeedButton1", QRect(252, 296, 25, 25)},
@@ -111,7 +111,7 @@ TEST_F(StartupTest, EveryControlSitsAtItsPlaceInStackingOrder)
         {nibSizeUpDown, "UNibSize", QRect(229, 296, 15, 21)},
         {intensityNudge, "UpDown2", QRect(384, 296, 16, 24)},
     };
-    const QObjectList& stacking = form->centralWidget()->children();
+    const QObjectList& stacking = window->centralWidget()->children();
     qsizetype previous = -1;
     for (const Placement& placement : controls) {
         SCOPED_TRACE(placement.name);
@@ -133,7 +133,7 @@ TEST_F(StartupTest, LabelsAreBoldWhiteAndLetTheStripShowThrough)
     EXPECT_EQ(gridSizeLabel->text(), "Grid Size");
     EXPECT_EQ(nibSizeLabel->text(), "Nib Size");
     // A pixel of Label1's area without text shows the strip's maroon.
-    const QImage shot = form->centralWidget()->grab().toImage();
+    const QImage shot = window->centralWidget()->grab().toImage();
     EXPECT_EQ(shot.pixelColor(8, 312), QColor(128, 0, 0));
 }
 
@@ -156,7 +156,7 @@ TEST_F(StartupTest, ToolButtonsCarryHintsAndGlyphs)
 TEST_F(StartupTest, MenusCarryCaptionsSeparatorsAndTheF1Shortcut)
 {
     // Edit (undo) and View (the 3D preview) are tested with their commands.
-    const QList<QAction*> bar = form->menuBar()->actions();
+    const QList<QAction*> bar = window->menuBar()->actions();
     ASSERT_EQ(bar.size(), 5);
     EXPECT_EQ(bar[0], fileMenu);
     EXPECT_EQ(bar[1]->objectName(), "Edit1");
@@ -208,9 +208,9 @@ TEST_F(StartupTest, ResetGridPutsTheProductCaptionBackButNotTheGridBox)
 {
     gridSizeUpDown->step(true);
     exportDxfAction->trigger();  // cancelled: leaves its completion caption
-    ASSERT_EQ(form->windowTitle(), "Exporting DXF Complete");
+    ASSERT_EQ(window->windowTitle(), "Exporting DXF Complete");
     loadAction->trigger();       // cancelled: resets the grid
-    EXPECT_EQ(form->windowTitle(), "Relief_Foundry by Quennick (VORTALQUENCH)");
+    EXPECT_EQ(window->windowTitle(), "Relief_Foundry by Quennick (VORTALQUENCH)");
     EXPECT_EQ(state().gridSize, 50);
     EXPECT_EQ(gridSizeBox->text(), "60");
 }
@@ -259,7 +259,7 @@ TEST_F(StartupTest, TheCloseBoxEndsTheProgramToo)
 {
     help->showModal();
     help->close();
-    EXPECT_EQ(RunLoopWith([this] { form->close(); }), 0);
+    EXPECT_EQ(RunLoopWith([this] { window->close(); }), 0);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 

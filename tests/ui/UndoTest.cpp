@@ -13,7 +13,7 @@
 #include "tests/support/DoubleClick.h"
 #include "tests/support/PictureBuilder.h"
 #include "tests/support/TempFolder.h"
-#include "ui/KeyPreview.h"
+#include "ui/KeyRouter.h"
 #include "ui/PictureHistory.h"
 
 namespace {
@@ -63,20 +63,20 @@ protected:
     void SetUp() override
     {
         MainWindowFixture::SetUp();
-        editMenu = Find<QAction>(form, "Edit1");
-        undoAction = Find<QAction>(form, "Undo1");
-        redoAction = Find<QAction>(form, "Redo1");
-        preview = form->findChild<KeyPreview*>();
+        editMenu = Find<QAction>(window, "Edit1");
+        undoAction = Find<QAction>(window, "Undo1");
+        redoAction = Find<QAction>(window, "Redo1");
+        preview = window->findChild<KeyRouter*>();
         ASSERT_NE(preview, nullptr);
     }
 
     // A left-button stroke through the given points.
     void Stroke(std::initializer_list<QPoint> moves)
     {
-        QTest::mousePress(picture, Qt::LeftButton, {}, *moves.begin());
+        QTest::mousePress(imageView, Qt::LeftButton, {}, *moves.begin());
         for (const QPoint& at : moves)
-            QTest::mouseMove(picture, at);
-        QTest::mouseRelease(picture, Qt::LeftButton, {}, *(moves.end() - 1));
+            QTest::mouseMove(imageView, at);
+        QTest::mouseRelease(imageView, Qt::LeftButton, {}, *(moves.end() - 1));
     }
 
     void Blur() { DoubleClick(blurTool); }
@@ -117,7 +117,7 @@ protected:
     QAction* editMenu = nullptr;
     QAction* undoAction = nullptr;
     QAction* redoAction = nullptr;
-    KeyPreview* preview = nullptr;
+    KeyRouter* preview = nullptr;
 };
 
 // ---- The Edit menu ---------------------------------------------------------------------------
@@ -125,7 +125,7 @@ protected:
 TEST_F(UndoTest, EditMenuSitsBetweenFileAndOptionsWithUndoAndRedo)
 {
     // File, Edit, then View (the 3D preview) and Options.
-    const QList<QAction*> bar = form->menuBar()->actions();
+    const QList<QAction*> bar = window->menuBar()->actions();
     ASSERT_EQ(bar.size(), 5);
     EXPECT_EQ(bar[0], fileMenu);
     EXPECT_EQ(bar[1], editMenu);
@@ -221,7 +221,7 @@ INSTANTIATE_TEST_SUITE_P(Files, UndoToTheLoadedFile,
 TEST_F(UndoTest, UndoOfALoadLeavesGridCaptionAndColourAlone)
 {
     Load(WriteFile(QStringLiteral("in.bmp"), BuildBmp(EightBitSpec())));
-    ASSERT_EQ(picture->size(), QSize(60, 40));
+    ASSERT_EQ(imageView->size(), QSize(60, 40));
     QTest::mouseClick(gridSizeUpDown->downButton(), Qt::LeftButton);
     ASSERT_EQ(state().gridSize, 40);
     QTest::mouseClick(intensityNudge->upButton(), Qt::LeftButton);
@@ -231,9 +231,9 @@ TEST_F(UndoTest, UndoOfALoadLeavesGridCaptionAndColourAlone)
 
     undoAction->trigger();
     undoAction->trigger();
-    EXPECT_EQ(picture->size(), QSize(320, 200));
+    EXPECT_EQ(imageView->size(), QSize(320, 200));
     EXPECT_EQ(surface().width(), 320);
-    EXPECT_EQ(form->windowTitle(), "Blurring Complete");
+    EXPECT_EQ(window->windowTitle(), "Blurring Complete");
     EXPECT_EQ(state().gridSize, before.gridSize);
     EXPECT_EQ(state().imageWidth, 60);
     EXPECT_EQ(state().stepX, before.stepX);
@@ -241,29 +241,29 @@ TEST_F(UndoTest, UndoOfALoadLeavesGridCaptionAndColourAlone)
     EXPECT_EQ(drawingColour(), colour);
     EXPECT_EQ(Saved(), BytesOf(Bytes(BuiltInPictureFile().begin(), BuiltInPictureFile().end())));
     redoAction->trigger();
-    EXPECT_EQ(picture->size(), QSize(60, 40));
-    EXPECT_EQ(form->windowTitle(), "Blurring Complete");
+    EXPECT_EQ(imageView->size(), QSize(60, 40));
+    EXPECT_EQ(window->windowTitle(), "Blurring Complete");
 }
 
 // The display repaints what an undo put back, as after any change of the picture.
 TEST_F(UndoTest, TheDisplayShowsWhatUndoPutBack)
 {
     Settle();
-    const QColor before = picture->grab().toImage().pixelColor(45, 45);
+    const QColor before = imageView->grab().toImage().pixelColor(45, 45);
     Stroke({QPoint(45, 45)});
     Settle();
-    ASSERT_EQ(picture->grab().toImage().pixelColor(45, 45), QColor(128, 0, 0));
+    ASSERT_EQ(imageView->grab().toImage().pixelColor(45, 45), QColor(128, 0, 0));
     CtrlZ();
     Settle();
-    EXPECT_EQ(picture->grab().toImage().pixelColor(45, 45), before);
+    EXPECT_EQ(imageView->grab().toImage().pixelColor(45, 45), before);
 }
 
 // ---- Changes that leave no step ----------------------------------------------------------------
 
 TEST_F(UndoTest, StrokesThatPaintNothingLeaveNoStep)
 {
-    QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(40, 40));
-    QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(40, 40));
+    QTest::mousePress(imageView, Qt::LeftButton, {}, QPoint(40, 40));
+    QTest::mouseRelease(imageView, Qt::LeftButton, {}, QPoint(40, 40));
     for (int k = 0; k < 10; ++k)
         QTest::mouseClick(nibSizeUpDown->downButton(), Qt::LeftButton);
     ASSERT_EQ(state().nibSize, 0);
@@ -304,15 +304,15 @@ TEST_F(UndoTest, UndoAndRedoDoNothingDuringAStroke)
     CtrlZ();
     ASSERT_TRUE(redoAction->isEnabled());
 
-    QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(50, 50));
-    QTest::mouseMove(picture, QPoint(50, 50));
+    QTest::mousePress(imageView, Qt::LeftButton, {}, QPoint(50, 50));
+    QTest::mouseMove(imageView, QPoint(50, 50));
     CtrlY();
     redoAction->trigger();
     undoAction->trigger();
     CtrlZ();
     EXPECT_TRUE(state().drawing);
-    QTest::mouseMove(picture, QPoint(70, 50));
-    QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(70, 50));
+    QTest::mouseMove(imageView, QPoint(70, 50));
+    QTest::mouseRelease(imageView, Qt::LeftButton, {}, QPoint(70, 50));
     EXPECT_FALSE(redoAction->isEnabled()) << "the stroke dropped the step that could be redone";
     CtrlZ();
     EXPECT_EQ(Saved(), start) << "the whole stroke is one step";
@@ -324,8 +324,8 @@ TEST_F(UndoTest, UndoDoesNothingWhileDrawingStaysOnAfterARightButtonLeft)
 {
     Stroke({QPoint(10, 10)});
     const QByteArray painted = Saved();
-    QTest::mousePress(picture, Qt::RightButton, {}, QPoint(50, 50));
-    QTest::mouseRelease(form->centralWidget(), Qt::RightButton, {}, QPoint(402, 250));
+    QTest::mousePress(imageView, Qt::RightButton, {}, QPoint(50, 50));
+    QTest::mouseRelease(window->centralWidget(), Qt::RightButton, {}, QPoint(402, 250));
     ASSERT_TRUE(state().drawing);
     CtrlZ();
     undoAction->trigger();
@@ -346,7 +346,7 @@ TEST_F(UndoTest, UndoAndRedoDoNothingWhileAModalWindowIsUp)
     // A dialog up while a command runs, e.g. the colour dialog.
     bool undoneWhileOpen = true;
     dialogs.whileOpen = [&] {
-        QDialog dialog(form);
+        QDialog dialog(window);
         dialog.setModal(true);
         dialog.show();
         undoAction->trigger();
@@ -368,7 +368,7 @@ TEST_F(UndoTest, UndoKeysArePreviewedFirstThenUndoOrRedo)
 {
     Stroke({QPoint(10, 10)});
     std::vector<std::pair<int, bool>> seen;  // key code, and whether the stroke was there then
-    QObject::connect(preview, &KeyPreview::keyPressed, [&](int key) {
+    QObject::connect(preview, &KeyRouter::keyPressed, [&](int key) {
         if (key >= 16 && key <= 18)
             return;  // Shift, Ctrl, Alt on their own
         seen.emplace_back(key, surface().picture().pixels[10 * 320 + 10] == StoredPixel(kMaroon));
@@ -394,7 +394,7 @@ TEST_F(UndoTest, UndoKeysArePreviewedFirstThenUndoOrRedo)
 
 TEST_F(UndoTest, UndoKeysWithNothingToUndoAreStillPreviewedAndChangeNothing)
 {
-    QSignalSpy previewed(preview, &KeyPreview::keyPressed);
+    QSignalSpy previewed(preview, &KeyRouter::keyPressed);
     const QByteArray start = Saved();
     nibSizeBox->setFocus();
     CtrlZ();
@@ -414,18 +414,18 @@ TEST_F(UndoTest, UndoKeysWithNothingToUndoAreStillPreviewedAndChangeNothing)
 TEST_F(UndoTest, ABlurDuringAStrokeCutsItInTwoSteps)
 {
     const QByteArray start = Saved();
-    QTest::mousePress(picture, Qt::RightButton, {}, QPoint(15, 15));
-    QMouseEvent move(QEvent::MouseMove, QPointF(15, 15), picture->mapToGlobal(QPointF(15, 15)), Qt::NoButton,
+    QTest::mousePress(imageView, Qt::RightButton, {}, QPoint(15, 15));
+    QMouseEvent move(QEvent::MouseMove, QPointF(15, 15), imageView->mapToGlobal(QPointF(15, 15)), Qt::NoButton,
                      Qt::RightButton, Qt::NoModifier);
-    QApplication::sendEvent(picture, &move);
-    QTest::mouseRelease(form->centralWidget(), Qt::RightButton, {}, QPoint(402, 250));
+    QApplication::sendEvent(imageView, &move);
+    QTest::mouseRelease(window->centralWidget(), Qt::RightButton, {}, QPoint(402, 250));
     ASSERT_TRUE(state().drawing);
     const QByteArray firstPart = Saved();
     Blur();
     const QByteArray blurred = Saved();
-    QMouseEvent later(QEvent::MouseMove, QPointF(100, 100), picture->mapToGlobal(QPointF(100, 100)), Qt::NoButton,
+    QMouseEvent later(QEvent::MouseMove, QPointF(100, 100), imageView->mapToGlobal(QPointF(100, 100)), Qt::NoButton,
                       Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(picture, &later);
+    QApplication::sendEvent(imageView, &later);
     Stroke({QPoint(200, 100)});  // a press and release on the picture end the drawing
     ASSERT_FALSE(state().drawing);
 

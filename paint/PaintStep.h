@@ -9,7 +9,7 @@ struct EditorState;
 // one NibSize square in the colour of the current tool. Does nothing (and returns an
 // empty rectangle) when not drawing or at nib size 0. Returns the rectangle it filled.
 // Throws EditorError from the surface on an icon or metafile picture.
-Rect PaintStep(const EditorState& state, ImageSurface& image, ColourValue drawingColour,
+Rect PaintStep(const EditorState& state, ImageSurface& surface, ColourValue drawingColour,
                ShiftState shift, int x, int y);
 
 // x div nib * nib with division truncating toward zero.

@@ -1,4 +1,4 @@
-#include "paint/BrushStep.h"
+#include "paint/PaintStep.h"
 
 #include <climits>
 
@@ -16,17 +16,17 @@ bool RightButtonAlone(ShiftState shift)
 
 // Pixels just outside the picture read as black; nothing is clamped, so a square at the
 // left or top edge mixes black in.
-ColourValue BlurBrushColour(const ImageSurface& image, int x, int y)
+ColourValue BlurBrushColour(const ImageSurface& surface, int x, int y)
 {
-    const ColourValue here = image.pixel(x, y);
-    const ColourValue diagonal = image.pixel(x + 1, y + 1);
-    const ColourValue left = image.pixel(x - 1, y);
+    const ColourValue here = surface.pixel(x, y);
+    const ColourValue diagonal = surface.pixel(x + 1, y + 1);
+    const ColourValue left = surface.pixel(x - 1, y);
     return ChannelMean(here, diagonal, left);
 }
 
 // The colour of the square at (left, top): pencil and eraser by the buttons held, the
 // blur brush by the pixels around it, all read before the fill.
-ColourValue ToolColour(Tool tool, const ImageSurface& image, ColourValue drawingColour, ShiftState shift,
+ColourValue ToolColour(Tool tool, const ImageSurface& surface, ColourValue drawingColour, ShiftState shift,
                        int left, int top)
 {
     switch (tool) {
@@ -35,7 +35,7 @@ ColourValue ToolColour(Tool tool, const ImageSurface& image, ColourValue drawing
     case Tool::Eraser:
         return RightButtonAlone(shift) ? kWhite : kBlack;
     case Tool::BlurBrush:
-        return BlurBrushColour(image, left, top);
+        return BlurBrushColour(surface, left, top);
     }
     return kBlack;  // not reached: the switch names every tool
 }
@@ -55,7 +55,7 @@ int SnapToNib(int coordinate, int nibSize)
     return coordinate / nibSize * nibSize;
 }
 
-Rect PaintStep(const EditorState& state, ImageSurface& image, ColourValue drawingColour,
+Rect PaintStep(const EditorState& state, ImageSurface& surface, ColourValue drawingColour,
                ShiftState shift, int x, int y)
 {
     if (!state.drawing || state.nibSize == 0)
@@ -64,9 +64,9 @@ Rect PaintStep(const EditorState& state, ImageSurface& image, ColourValue drawin
     const int left = SnapToNib(x, nib);
     const int top = SnapToNib(y, nib);
 
-    const ColourValue colour = ToolColour(state.currentTool, image, drawingColour, shift, left, top);
+    const ColourValue colour = ToolColour(state.currentTool, surface, drawingColour, shift, left, top);
     const Rect square{left, top, FarEdge(left, nib), FarEdge(top, nib)};
-    image.setBrushColour(colour);
-    image.fillRect(square.left, square.top, square.right, square.bottom);
+    surface.setBrushColour(colour);
+    surface.fillRect(square.left, square.top, square.right, square.bottom);
     return square;
 }

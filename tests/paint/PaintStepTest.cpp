@@ -1,4 +1,4 @@
-#include "paint/BrushStep.h"
+#include "paint/PaintStep.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/KeyPreview.h"
+#include "ui/KeyRouter.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -9,7 +9,7 @@
 #include "ui/ImageView.h"
 #include "ui/VirtualKey.h"
 
-KeyPreview::KeyPreview(QWidget* window, QAbstractButton* defaultButton)
+KeyRouter::KeyRouter(QWidget* window, QAbstractButton* defaultButton)
     : QObject(window), window_(window), defaultButton_(defaultButton)
 {
     // Only an application-wide filter sees a key before the focused control's own
@@ -17,14 +17,14 @@ KeyPreview::KeyPreview(QWidget* window, QAbstractButton* defaultButton)
     qApp->installEventFilter(this);
 }
 
-KeyPreview::~KeyPreview()
+KeyRouter::~KeyRouter()
 {
     qApp->removeEventFilter(this);
 }
 
 // A key event that the focused control ignores travels up to its parents, and the
 // application filter sees it again at each; only its first receiver counts.
-bool KeyPreview::isFirstReceiver(QObject* watched) const
+bool KeyRouter::isFirstReceiver(QObject* watched) const
 {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != window_)
@@ -35,12 +35,12 @@ bool KeyPreview::isFirstReceiver(QObject* watched) const
     return widget == window_;
 }
 
-void KeyPreview::routeAfterPreview(QAction* action)
+void KeyRouter::routeAfterPreview(QAction* action)
 {
     routed_.append(action);
 }
 
-QAction* KeyPreview::routedAction(const QKeyEvent& key) const
+QAction* KeyRouter::routedAction(const QKeyEvent& key) const
 {
     constexpr Qt::KeyboardModifiers kChord = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
     const QKeySequence pressed(QKeyCombination(key.modifiers() & kChord, Qt::Key(key.key())));
@@ -51,7 +51,7 @@ QAction* KeyPreview::routedAction(const QKeyEvent& key) const
     return nullptr;
 }
 
-bool KeyPreview::eventFilter(QObject* watched, QEvent* event)
+bool KeyRouter::eventFilter(QObject* watched, QEvent* event)
 {
     // Qt offers every key to the focused control as a shortcut override before its
     // shortcut stage; taking it there keeps a routed shortcut for the key press.

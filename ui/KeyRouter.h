@@ -17,11 +17,11 @@ class QWidget;
 // with Shift, Ctrl or Alt, which ends with the announcement. The shortcuts of the
 // actions given to routeAfterPreview are the exception to Qt's shortcut stage: they are
 // previewed like any other key first, then trigger their action.
-class KeyPreview : public QObject {
+class KeyRouter : public QObject {
     Q_OBJECT
 public:
-    KeyPreview(QWidget* window, QAbstractButton* defaultButton);
-    ~KeyPreview() override;
+    KeyRouter(QWidget* window, QAbstractButton* defaultButton);
+    ~KeyRouter() override;
 
     // Takes the action's shortcuts away from Qt's shortcut stage (the menu still shows
     // them): such a key is announced as keyPressed, then triggers the action if it is

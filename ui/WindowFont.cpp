@@ -1,6 +1,6 @@
-#include "ui/FormFont.h"
+#include "ui/WindowFont.h"
 
-QFont FormFont()
+QFont WindowFont()
 {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setStyleHint(QFont::SansSerif);
