@@ -119,7 +119,7 @@ int RunConvert(const std::vector<std::string>& argumentList, std::ostream& out, 
         } catch (const EditorError& error) {
             fail(error.what());
         } catch (const std::bad_alloc&) {
-            fail("Not enough memory");
+            fail(FailureText(Failure::OutOfMemory));
         } catch (const std::exception& error) {
             fail(error.what());
         }

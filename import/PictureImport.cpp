@@ -231,7 +231,7 @@ struct InPlace {
     uchar* start = nullptr;
 };
 
-InPlace InPlaceLayout(std::vector<std::uint32_t>& pixels, QSize size, QImage::Format format)
+InPlace InPlaceLayout(PixelBuffer& pixels, QSize size, QImage::Format format)
 {
     const int depth = DepthOf(format);
     if (depth <= 0 || depth > 32)
@@ -306,7 +306,9 @@ Picture Decode(QImageReader& reader, QFile& file, const QString& fileName)
     InPlace inPlace;
     const QImage::Format announced = reader.imageFormat();
     if (size.isValid() && !size.isEmpty()) {
-        AssignLarge(picture.pixels, static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height()));
+        // Sized, not filled: the decoder writes every pixel, and a file that fails early
+        // (a truncated one claiming a huge picture) costs no more than its header.
+        SizeLarge(picture.pixels, static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height()));
         inPlace = InPlaceLayout(picture.pixels, size, announced);
         if (inPlace.start)
             image = QImage(inPlace.start, size.width(), size.height(), inPlace.stride, announced);
@@ -329,7 +331,7 @@ Picture Decode(QImageReader& reader, QFile& file, const QString& fileName)
                                 image.format() == announced && image.bytesPerLine() == inPlace.stride;
     const std::size_t count = static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height);
     if (!decodedInPlace && picture.pixels.size() != count)
-        AssignLarge(picture.pixels, count);
+        SizeLarge(picture.pixels, count);
     ConvertRows(image, picture.pixels.data(), decodedInPlace);
     return picture;
 }

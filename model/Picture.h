@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "model/Colour.h"
+#include "model/PixelBuffer.h"
 
 enum class PictureKind { Bitmap, Icon, Metafile };
 
@@ -14,7 +15,7 @@ struct Picture {
 
     // Bitmap pixels, rows top first, each entry 0xFFBBGGRR: the colour value with the
     // top byte forced to 0xFF, so the buffer is directly an RGBX image in memory.
-    std::vector<std::uint32_t> pixels;
+    PixelBuffer pixels;
 
     // Set when the file named a plane count other than 1: the picture loads with its
     // size, but every use of its pixels fails with BitmapNotValid.

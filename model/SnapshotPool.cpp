@@ -35,37 +35,37 @@ void SnapshotPool::giveTile(TileBuffer tile) noexcept
     }
 }
 
-std::vector<std::uint32_t> SnapshotPool::takePixels(std::size_t count)
+PixelBuffer SnapshotPool::takePixels(std::size_t count)
 {
     // Half empty at worst, so a small picture never holds on to a large buffer.
     if (spare_.capacity() >= count && spare_.capacity() / 2 <= count) {
-        std::vector<std::uint32_t> buffer;
+        PixelBuffer buffer;
         buffer.swap(spare_);
         buffer.clear();
         return buffer;
     }
-    std::vector<std::uint32_t> fresh;
+    PixelBuffer fresh;
     fresh.reserve(count);
     AdviseHugePages(fresh.data(), count * sizeof(std::uint32_t));
     return fresh;
 }
 
-void SnapshotPool::givePixels(std::vector<std::uint32_t>&& pixels) noexcept
+void SnapshotPool::givePixels(PixelBuffer&& pixels) noexcept
 {
     const std::size_t others = tiles_.size() * kTileBytes;
     if (pixels.capacity() == 0 || others + pixels.capacity() * sizeof(std::uint32_t) > maxBytes_) {
-        std::vector<std::uint32_t>().swap(pixels);
+        PixelBuffer().swap(pixels);
         return;
     }
     // The latest buffer is the likeliest size for the next step.
     spare_.swap(pixels);
-    std::vector<std::uint32_t>().swap(pixels);
+    PixelBuffer().swap(pixels);
 }
 
 void SnapshotPool::clear() noexcept
 {
     std::vector<TileBuffer>().swap(tiles_);
-    std::vector<std::uint32_t>().swap(spare_);
+    PixelBuffer().swap(spare_);
 }
 
 std::size_t SnapshotPool::bytes() const

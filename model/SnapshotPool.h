@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/PixelBuffer.h"
 #include "model/TileBuffer.h"
 
 // Memory that undo steps let go of, kept for the next steps. Fresh memory costs a page
@@ -20,9 +21,9 @@ public:
 
     // An empty buffer with room for `count` pixels: the spare one when it is large
     // enough but not wastefully so, otherwise fresh memory. Throws std::bad_alloc.
-    std::vector<std::uint32_t> takePixels(std::size_t count);
+    PixelBuffer takePixels(std::size_t count);
     // Kept as the spare (replacing an earlier one) when within the pool's size.
-    void givePixels(std::vector<std::uint32_t>&& pixels) noexcept;
+    void givePixels(PixelBuffer&& pixels) noexcept;
 
     void clear() noexcept;
     std::size_t bytes() const;
@@ -30,5 +31,5 @@ public:
 private:
     std::size_t maxBytes_;
     std::vector<TileBuffer> tiles_;
-    std::vector<std::uint32_t> spare_;
+    PixelBuffer spare_;
 };

@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QWidget>
+#include <new>
 
+#include "model/Failure.h"
 #include "ui/Dialogs.h"
 
 QString AppTitleFromPath(const QString& programPath)
@@ -33,6 +35,9 @@ void ShowCurrentException(QWidget* parent)
     // The box itself must not throw out of a catch block into Qt.
     try {
         throw;
+    } catch (const std::bad_alloc&) {
+        // Memory that ran out anywhere reads as the editor's own failure.
+        ShowError(parent, QString::fromStdString(FailureText(Failure::OutOfMemory)));
     } catch (const std::exception& error) {
         ShowError(parent, QString::fromLocal8Bit(error.what()));
     } catch (...) {

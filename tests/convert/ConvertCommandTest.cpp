@@ -16,6 +16,7 @@
 #include "model/EditorError.h"
 #include "model/EditorState.h"
 #include "model/ImageSurface.h"
+#include "tests/support/BmpBuilder.h"
 #include "tests/support/PictureBuilder.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempFolder.h"
@@ -212,6 +213,38 @@ TEST_F(ConvertProgram, NeverWritesOverItsInputOrAnEarlierOutput)
     EXPECT_EQ(result.exitCode, kSomeFailed);
     EXPECT_EQ(result.err, "relief-foundry-convert: hill.bmp -> ./hill.bmp: that is the input itself.\n");
     EXPECT_EQ(file("hill.bmp"), picture);
+}
+
+// A folder that cannot be made is a failure of the batch, not of its command line.
+TEST_F(ConvertProgram, AnOutputFolderBlockedByAFileFailsWithOneAndTheReason)
+{
+    WriteWholeFile(folder_.file("taken"), "a plain file");
+    const ProgramRun result = run({"hill.bmp", "dune.BMP", "-o", "taken/out"});
+    EXPECT_EQ(result.exitCode, kSomeFailed);
+    EXPECT_EQ(result.out, "");
+    EXPECT_TRUE(result.err.starts_with("relief-foundry-convert: taken/out: cannot make the folder: ")) << result.err;
+    EXPECT_EQ(file("taken"), "a plain file");
+}
+
+// Under a memory limit the picture's pixels cannot be had: the converter says what the
+// window says, goes on with the next file and fails overall.
+TEST_F(ConvertProgram, MemoryRunningOutIsReportedAsOutOfMemory)
+{
+    BmpSpec huge;  // 16384 x 16384, run-length encoded as nothing but its end: 1 GiB of pixels
+    huge.width = huge.height = 16384;
+    huge.bitsPerPixel = 8;
+    huge.compression = 1;
+    huge.coloursUsed = 2;
+    huge.table = {0x000000, 0xFFFFFF};
+    huge.pixels = {0x00, 0x01};
+    WriteBytes(folder_.file("huge.bmp"), BuildBmp(huge));
+    const std::vector<std::string> limited = {"-c", "ulimit -v 600000 && exec \"$0\" \"$@\"", kProgram,
+                                              "huge.bmp", "hill.bmp", "-o", "out"};
+    const ProgramRun result = RunProgram("/bin/sh", limited, folder_.path());
+    EXPECT_EQ(result.exitCode, kSomeFailed);
+    EXPECT_EQ(result.err, "relief-foundry-convert: huge.bmp -> out/huge.dxf: Out of memory.\n");
+    EXPECT_EQ(result.out, "hill.bmp -> out/hill.dxf\n");
+    EXPECT_EQ(file("out/hill.dxf"), CoreExport(hill_, {}));
 }
 
 struct UsageCase {

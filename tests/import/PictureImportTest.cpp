@@ -362,10 +362,13 @@ const SizeRow kSizes[] = {
     {65536, 1, Failure::BitmapTooLarge},
     {16385, 16385, Failure::BitmapTooLarge},  // 2^28 + 32,769 pixels
     {65535, 4097, Failure::BitmapTooLarge},   // 2^28 + 61,439 pixels
+    {16384, 16385, Failure::BitmapTooLarge},  // 2^28 + 16,384 pixels
+    {16384, 16384, Failure::CannotImport},    // exactly 2^28: within the limit
     {65535, 1, Failure::CannotImport},
     {1, 65535, Failure::CannotImport},
 };
 
+// Cheap even at the limit: the pixels of a picture whose decoding fails are never written.
 TEST_F(PictureImportTest, SizeLimitsAreCheckedBeforeDecoding)
 {
     for (const SizeRow& row : kSizes) {
@@ -397,7 +400,7 @@ TEST_F(PictureImportTest, BmpGivesLoadBmpsPixelsWithoutItsEncoding)
     const Picture picture = Import(WriteBytes(QStringLiteral("paletted.bmp"), bmp));
     ExpectFreshBitmap(picture, 3, 2);
     const std::uint32_t a = Stored(0x10, 0x20, 0x30), b = Stored(0xC8, 0x64, 0x32);
-    EXPECT_EQ(picture.pixels, (std::vector<std::uint32_t>{a, b, a, b, b, a}));
+    EXPECT_EQ(picture.pixels, (PixelBuffer{a, b, a, b, b, a}));
 }
 
 // ---- Hostile files: a clear reason, nothing else ----

@@ -428,6 +428,55 @@ TEST(UndoHistoryLimit, PastTheLimitTheOldestStepsGo)
         EXPECT_EQ(PixelOf(surface, stroke * 64 + 10, 10) == kWhite, stroke < 3) << "stroke " << stroke;
 }
 
+// Strokes of `tiles` tiles each, side by side along the top of the surface.
+void OneTileStrokes(UndoHistory& history, ImageSurface& surface, int count, int firstTile = 0, int tiles = 1)
+{
+    surface.setBrushColour(kWhite);
+    for (int stroke = 0; stroke < count; ++stroke) {
+        history.beginStep(surface, "Stroke", StepScope::Tiles);
+        for (int tile = 0; tile < tiles; ++tile) {
+            const int left = (firstTile + stroke * tiles + tile) * 64;
+            surface.fillRect(left + 5, 5, left + 15, 15);
+        }
+        history.endStep();
+    }
+}
+
+// The limit is the most the steps may hold: holding exactly that much is within it.
+TEST(UndoHistoryLimit, StepsHoldingExactlyTheLimitAreAllKept)
+{
+    UndoHistory measure;
+    ImageSurface scratch = SurfaceWith(Patterned(640, 64, 8));
+    OneTileStrokes(measure, scratch, 1);
+    const std::size_t stepBytes = measure.bytes();
+
+    UndoHistory history(3 * stepBytes);
+    ImageSurface surface = SurfaceWith(Patterned(640, 64, 8));
+    OneTileStrokes(history, surface, 3);
+    EXPECT_EQ(history.bytes(), history.limit());
+    EXPECT_EQ(history.size(), 3u);
+    OneTileStrokes(history, surface, 1, 3);
+    EXPECT_EQ(history.size(), 3u) << "one step more is past the limit";
+}
+
+// A large step makes room for itself by dropping as many old steps as it takes.
+TEST(UndoHistoryLimit, ALargeStepDropsEveryOldStepItNeedsRoomFrom)
+{
+    UndoHistory measure;
+    ImageSurface scratch = SurfaceWith(Patterned(640, 64, 8));
+    OneTileStrokes(measure, scratch, 1);
+    const std::size_t stepBytes = measure.bytes();
+
+    UndoHistory history(4 * stepBytes);
+    ImageSurface surface = SurfaceWith(Patterned(640, 64, 8));
+    OneTileStrokes(history, surface, 4);
+    ASSERT_EQ(history.size(), 4u);
+    OneTileStrokes(history, surface, 1, 4, 3);  // three tiles: room for at most one old step
+    EXPECT_LE(history.bytes(), history.limit());
+    EXPECT_LE(history.size(), 2u);
+    EXPECT_GT(history.bytes() + stepBytes, history.limit()) << "no more old steps went than it took";
+}
+
 TEST(UndoHistoryLimit, AStepLargerThanTheLimitIsKeptAsTheOnlyOne)
 {
     UndoHistory history(8 * 1024);

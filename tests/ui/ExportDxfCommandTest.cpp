@@ -6,6 +6,7 @@
 #include "ui/ErrorDisplay.h"
 #include "ui/ImageView.h"
 #include "ui/UpDown.h"
+#include "tests/support/AllocationCount.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -159,6 +160,22 @@ TEST_F(ExportDxfCommandTest, AnIconPictureStopsTheExportBeforeAnyFile)
     EXPECT_FALSE(QFile::exists(file));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Can only modify an image if it contains a bitmap.");
+    EXPECT_EQ(window->windowTitle(), kWaiting);
+}
+
+// Memory that runs out in the middle of a command is the editor's own failure to the
+// user, never the library's word for it.
+TEST_F(ExportDxfCommandTest, MemoryRunningOutIsShownAsOutOfMemoryAndKeepsTheOldFile)
+{
+    const QString file = temp.path(QStringLiteral("old.dxf"));
+    WriteWholeFile(file.toStdString(), "an earlier export\r\n");
+    dialogs.saveAnswers.push_back(file);
+    FailAllocations(1, std::size_t{512} << 10);  // the writer's buffer
+    exportDxfAction->trigger();
+    FailAllocations(0);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Out of memory.");
+    EXPECT_EQ(ReadWholeFile(file), "an earlier export\r\n");
     EXPECT_EQ(window->windowTitle(), kWaiting);
 }
 

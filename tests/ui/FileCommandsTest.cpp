@@ -113,7 +113,7 @@ TEST_F(FileCommandsTest, FailingLoadShowsTheErrorAndChangesNothing)
     ChangeTheGrid();
     const QString missing = temp.path(QStringLiteral("gone.bmp"));
     dialogs.openAnswers.push_back(missing);
-    const std::vector<std::uint32_t> pixels = Surface().picture().pixels;
+    const PixelBuffer pixels = Surface().picture().pixels;
     loadAction->trigger();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Cannot open file " + missing + ".");

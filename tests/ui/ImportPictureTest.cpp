@@ -95,7 +95,7 @@ protected:
     QAction* importAction = nullptr;
     TempFolder temp;
     double sampledHeight = 0;
-    std::vector<std::uint32_t> startPixels;  // the built-in picture's
+    PixelBuffer startPixels;  // the built-in picture's
 };
 
 QImage DeepGrey(int width, int height, quint16 value)
