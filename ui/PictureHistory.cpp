@@ -62,31 +62,28 @@ void PictureHistory::record(ImageSurface& surface, const QString& name, const st
 
 bool PictureHistory::undo(ImageSurface& surface)
 {
-    if (inChange_)
-        return false;
-    endStroke();
-    if (!history_.canUndo())
-        return false;
-    try {
-        history_.undo(surface);
-    } catch (...) {
-        showSteps();
-        throw;
-    }
-    showSteps();
-    return true;
+    return move(surface, false);
 }
 
 bool PictureHistory::redo(ImageSurface& surface)
 {
+    return move(surface, true);
+}
+
+bool PictureHistory::move(ImageSurface& surface, bool forward)
+{
     if (inChange_)
         return false;
     endStroke();
-    if (!history_.canRedo())
+    if (forward ? !history_.canRedo() : !history_.canUndo())
         return false;
     try {
-        history_.redo(surface);
+        if (forward)
+            history_.redo(surface);
+        else
+            history_.undo(surface);
     } catch (...) {
+        // A change listener failed after the exchange: the items still follow the history.
         showSteps();
         throw;
     }

@@ -45,6 +45,7 @@ public:
     const UndoHistory& steps() const { return history_; }
 
 private:
+    bool move(ImageSurface& surface, bool forward);
     void showSteps();
 
     UndoHistory history_;

@@ -442,14 +442,19 @@ void OneTileStrokes(UndoHistory& history, ImageSurface& surface, int count, int 
     }
 }
 
-// The limit is the most the steps may hold: holding exactly that much is within it.
-TEST(UndoHistoryLimit, StepsHoldingExactlyTheLimitAreAllKept)
+// What the history holds for one of those strokes.
+std::size_t OneTileStepBytes()
 {
     UndoHistory measure;
     ImageSurface scratch = SurfaceWith(Patterned(640, 64, 8));
     OneTileStrokes(measure, scratch, 1);
-    const std::size_t stepBytes = measure.bytes();
+    return measure.bytes();
+}
 
+// The limit is the most the steps may hold: holding exactly that much is within it.
+TEST(UndoHistoryLimit, StepsHoldingExactlyTheLimitAreAllKept)
+{
+    const std::size_t stepBytes = OneTileStepBytes();
     UndoHistory history(3 * stepBytes);
     ImageSurface surface = SurfaceWith(Patterned(640, 64, 8));
     OneTileStrokes(history, surface, 3);
@@ -462,11 +467,7 @@ TEST(UndoHistoryLimit, StepsHoldingExactlyTheLimitAreAllKept)
 // A large step makes room for itself by dropping as many old steps as it takes.
 TEST(UndoHistoryLimit, ALargeStepDropsEveryOldStepItNeedsRoomFrom)
 {
-    UndoHistory measure;
-    ImageSurface scratch = SurfaceWith(Patterned(640, 64, 8));
-    OneTileStrokes(measure, scratch, 1);
-    const std::size_t stepBytes = measure.bytes();
-
+    const std::size_t stepBytes = OneTileStepBytes();
     UndoHistory history(4 * stepBytes);
     ImageSurface surface = SurfaceWith(Patterned(640, 64, 8));
     OneTileStrokes(history, surface, 4);
