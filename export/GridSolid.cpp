@@ -159,8 +159,27 @@ void GridSolid::triangles(std::uint32_t first, std::span<SolidTriangle> out) con
 {
     if (first > triangleCount_ || out.size() > triangleCount_ - first)
         throw std::out_of_range("GridSolid::triangles past the last triangle");
-    for (std::size_t k = 0; k < out.size(); ++k)
-        out[k] = triangleAt(first + static_cast<std::uint32_t>(k));
+    std::size_t k = 0;
+    std::uint32_t t = first;
+    // The surface, nearly all of the solid, cell after cell without a division each.
+    if (t < surfaceTriangles_) {
+        const auto g = static_cast<std::uint32_t>(g_);
+        int i = g_ - static_cast<int>(t / 2 / g);
+        int n = g_ - 1 - static_cast<int>(t / 2 % g);
+        for (; k < out.size() && t < surfaceTriangles_; ++k, ++t) {
+            if (t % 2 == 0) {
+                out[k] = {{top(i, n), top(i + 1, n), top(i + 1, n + 1)}};
+            } else {
+                out[k] = {{top(i, n), top(i + 1, n + 1), top(i, n + 1)}};
+                if (--n < 0) {
+                    n = g_ - 1;
+                    --i;
+                }
+            }
+        }
+    }
+    for (; k < out.size(); ++k, ++t)
+        out[k] = triangleAt(t);
 }
 
 void GridSolid::gather(std::span<const std::uint32_t> indices, std::span<SolidVertex> out) const

@@ -1,8 +1,9 @@
 #include "export/WriteHeightMap.h"
 
 #include <algorithm>
-#include <array>
+#include <bit>
 #include <csetjmp>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <new>
@@ -21,42 +22,40 @@ constexpr int kPngFilter = PNG_FILTER_SUB;
 // libpng's chunks are 8 KiB by default: larger ones cost fewer chunk headers and CRCs.
 constexpr std::size_t kPngChunk = std::size_t{256} << 10;
 
-constexpr std::array<std::uint16_t, kChannelSums> kValues = [] {
-    std::array<std::uint16_t, kChannelSums> values{};
-    for (int sum = 0; sum <= kMaxChannelSum; ++sum)
-        values[static_cast<std::size_t>(sum)] = HeightMapValue(sum);
-    return values;
-}();
-
-std::uint16_t ValueOf(std::uint32_t pixel)
+// HeightMapValue without a division, in 16-bit steps so that a row's loop runs eight
+// pixels at a time even on the oldest x86-64: (257 s + 1) / 3 = 85 s + (2 s + 1) / 3, and
+// x / 3 = (x x 43691) >> 17 for x below 2^17; no step leaves 16 bits.
+constexpr std::uint16_t FastValue(std::uint16_t sum)
 {
-    return kValues[(pixel & 0xFF) + ((pixel >> 8) & 0xFF) + ((pixel >> 16) & 0xFF)];
+    const auto odd = static_cast<std::uint16_t>(2 * sum + 1);
+    const auto third = static_cast<std::uint16_t>((std::uint32_t{odd} * 43691u) >> 17);
+    return static_cast<std::uint16_t>(sum * 85u + third);
 }
+static_assert([] {
+    for (int sum = 0; sum <= kMaxChannelSum; ++sum)
+        if (FastValue(static_cast<std::uint16_t>(sum)) != HeightMapValue(sum))
+            return false;
+    return true;
+}());
 
-// Row y of width values, each put as two bytes by put(at, value); black past the picture.
-template <class Put>
-void FillRow(std::uint8_t* row, const Picture& picture, int width, int y, Put&& put)
+// Row y of width values, two bytes each at row (of any alignment); black past the
+// picture. bigEndian: as PNG's samples are, else as the R16's.
+void FillRow(char* row, const Picture& picture, int width, int y, bool bigEndian)
 {
     const int inside = y < picture.height ? std::min(width, picture.width) : 0;
     if (inside > 0) {
         const std::uint32_t* pixels =
             picture.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width);
-        for (int x = 0; x < inside; ++x, row += 2)
-            put(row, ValueOf(pixels[x]));
+        const bool swap = bigEndian == (std::endian::native == std::endian::little);
+        for (int x = 0; x < inside; ++x) {
+            const std::uint32_t p = pixels[x];
+            const std::uint16_t value =
+                FastValue(static_cast<std::uint16_t>((p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF)));
+            const auto bytes = static_cast<std::uint16_t>(swap ? (value >> 8) | (value << 8) : value);
+            std::memcpy(row + 2 * x, &bytes, 2);
+        }
     }
-    std::fill(row, row + 2 * static_cast<std::size_t>(width - inside), std::uint8_t{0});
-}
-
-void PutBigEndian(std::uint8_t* at, std::uint16_t value)
-{
-    at[0] = static_cast<std::uint8_t>(value >> 8);
-    at[1] = static_cast<std::uint8_t>(value);
-}
-
-void PutLittleEndian(std::uint8_t* at, std::uint16_t value)
-{
-    at[0] = static_cast<std::uint8_t>(value);
-    at[1] = static_cast<std::uint8_t>(value >> 8);
+    std::fill(row + 2 * static_cast<std::size_t>(inside), row + 2 * static_cast<std::size_t>(width), char{0});
 }
 
 // libpng is C and reports failures by jumping back to setjmp: nothing may be thrown
@@ -83,7 +82,7 @@ struct PngWrite {
 
 // The part that libpng may jump out of: only plain pointers live in it. Returns false
 // when libpng failed.
-bool WritePngRows(png_structp png, png_infop info, std::uint8_t* row, const Picture& picture, int width, int height)
+bool WritePngRows(png_structp png, png_infop info, char* row, const Picture& picture, int width, int height)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
@@ -94,8 +93,8 @@ bool WritePngRows(png_structp png, png_infop info, std::uint8_t* row, const Pict
     png_set_compression_buffer_size(png, kPngChunk);
     png_write_info(png, info);
     for (int y = 0; y < height; ++y) {
-        FillRow(row, picture, width, y, PutBigEndian);  // PNG's samples are big-endian
-        png_write_row(png, row);
+        FillRow(row, picture, width, y, true);
+        png_write_row(png, reinterpret_cast<png_bytep>(row));
     }
     png_write_end(png, nullptr);
     return true;
@@ -107,7 +106,7 @@ void WriteHeightPng(BufferedWriter& out, const Picture& picture, int width, int 
 {
     if (width < 1 || height < 1)
         throw std::invalid_argument("WriteHeightPng: a PNG needs at least one pixel");
-    const auto row = std::make_unique_for_overwrite<std::uint8_t[]>(2 * static_cast<std::size_t>(width));
+    const auto row = std::make_unique_for_overwrite<char[]>(2 * static_cast<std::size_t>(width));
     PngWrite write{out, nullptr};
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &write, &PngWrite::Error, &PngWrite::Warning);
     if (png == nullptr)
@@ -129,15 +128,10 @@ void WriteHeightPng(BufferedWriter& out, const Picture& picture, int width, int 
 
 void WriteHeightRaw(BufferedWriter& out, const Picture& picture, int width, int height)
 {
-    const std::size_t rowSize = 2 * static_cast<std::size_t>(std::max(width, 0));
-    for (int y = 0; y < height; ++y) {
-        // Straight into the writer's block when a row fits in it.
-        if (rowSize <= BufferedWriter::kCapacity) {
-            FillRow(reinterpret_cast<std::uint8_t*>(out.claim(rowSize)), picture, width, y, PutLittleEndian);
-        } else {
-            const auto row = std::make_unique_for_overwrite<std::uint8_t[]>(rowSize);
-            FillRow(row.get(), picture, width, y, PutLittleEndian);
-            out.write(row.get(), rowSize);
-        }
-    }
+    // Straight into the writer's block: a row of at most 65,535 values always fits.
+    const std::size_t size = 2 * static_cast<std::size_t>(std::max(width, 0));
+    if (size > BufferedWriter::kCapacity)
+        throw std::invalid_argument("WriteHeightRaw: a row longer than the writer's block");
+    for (int y = 0; y < height; ++y)
+        FillRow(out.claim(size), picture, width, y, false);
 }
