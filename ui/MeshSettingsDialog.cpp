@@ -56,6 +56,8 @@ MeshSettingsDialog::MeshSettingsDialog(const SolidSettings& settings, QWidget* p
     layout->addLayout(fields);
     layout->addWidget(buttons_);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // The first field takes the focus when the dialog opens, which selects its text as a
+    // Tab would, so typing replaces it.
     longestSide_->setFocus();
 }
 
@@ -63,12 +65,4 @@ SolidSettings MeshSettingsDialog::settings() const
 {
     return {longestSide_->value(), relief_->value(), base_->value(), keepProportions_->isChecked(),
             invert_->isChecked()};
-}
-
-// Focus arriving with the window does not select the text, as a Tab would.
-void MeshSettingsDialog::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    longestSide_->setFocus();
-    longestSide_->selectAll();
 }

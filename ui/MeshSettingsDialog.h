@@ -23,9 +23,6 @@ public:
     // The values as the fields show them now.
     SolidSettings settings() const;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     QDoubleSpinBox* longestSide_ = nullptr;
     QDoubleSpinBox* relief_ = nullptr;
