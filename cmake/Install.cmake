@@ -54,9 +54,10 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "black the lowest ground and white the highest, with a pencil, an eraser"
   "and a blur brush. It loads and saves BMP files and exports the picture as"
   "a DXF mesh, one 3DFACE per grid cell, for import into a 3D modelling"
-  "package as terrain, as an OBJ mesh for modelling programs, or as a"
-  "closed STL solid for 3D printing. relief-foundry-convert converts"
-  "folders of height maps the same way from the command line.")
+  "package as terrain, as an OBJ mesh for modelling programs, as a"
+  "closed STL or 3MF solid for 3D printing sized in millimetres, or as a"
+  "16-bit PNG or RAW height map for game engines. relief-foundry-convert"
+  "converts folders of height maps the same way from the command line.")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # <name>_<version>_<arch>.deb, the architecture taken from dpkg.
@@ -65,8 +66,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # C library it was linked against.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads its TIFF, TGA and WebP readers as plugins, which no library dependency names:
-# Import Picture needs them. CPack adds the computed dependencies after this one.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-image-formats-plugins)
+# Import Picture needs them. The 3MF package's zip library and the height map's PNG
+# library are named too, as every dependency is (the computed ones repeat them with their
+# versions). CPack adds the computed dependencies after these.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins, libzip4, libpng16-16")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};desktop;/")
 include(CPack)

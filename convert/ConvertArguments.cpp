@@ -1,6 +1,7 @@
 #include "convert/ConvertArguments.h"
 
 #include <algorithm>
+#include <charconv>
 #include <optional>
 
 #include "model/HeightScale.h"
@@ -33,10 +34,28 @@ int GridSizeOf(std::string_view text)
 MeshFormat FormatOf(std::string_view text)
 {
     const std::string name = Lower(text);
-    for (MeshFormat format : {MeshFormat::Dxf, MeshFormat::Stl, MeshFormat::Obj})
-        if (name == ExtensionOf(format))
+    for (MeshFormat format : {MeshFormat::Dxf, MeshFormat::Stl, MeshFormat::Obj, MeshFormat::ThreeMf,
+                              MeshFormat::HeightPng, MeshFormat::HeightRaw})
+        if (name == FormatName(format))
             return format;
-    throw UsageError("--format takes dxf, stl or obj, not '" + std::string(text) + "'");
+    throw UsageError("--format takes dxf, stl, obj, 3mf, png16 or r16, not '" + std::string(text) + "'");
+}
+
+// "100" or "0.5" in the C locale's notation, whatever the user's locale; no exponent.
+std::string Shortest(double value)
+{
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+double MillimetresOf(std::string_view option, std::string_view text, const MillimetreRange& range)
+{
+    double value = 0;
+    const auto [end, failed] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    if (text.empty() || failed != std::errc() || end != text.data() + text.size() || !range.holds(value))
+        throw UsageError(std::string(option) + " takes a number of millimetres from " + Shortest(range.lowest) +
+                         " to " + Shortest(range.highest) + ", not '" + std::string(text) + "'");
+    return value;
 }
 
 // Splits "--name=value"; a long option without "=" has no value of its own.
@@ -93,6 +112,18 @@ ConvertArguments ParseConvertArguments(const std::vector<std::string>& arguments
             parsed.exportWhite = false;
         } else if (name == "--format") {
             parsed.format = FormatOf(value());
+        } else if (name == "--size-mm") {
+            parsed.solid.longestSideMm = MillimetresOf(name, value(), kLongestSideRange);
+        } else if (name == "--relief-mm") {
+            parsed.solid.reliefMm = MillimetresOf(name, value(), kReliefRange);
+        } else if (name == "--base-mm") {
+            parsed.solid.baseMm = MillimetresOf(name, value(), kBaseRange);
+        } else if (name == "--square") {
+            noValue();
+            parsed.solid.keepProportions = false;
+        } else if (name == "--invert") {
+            noValue();
+            parsed.solid.invert = true;
         } else if (name == "-o" || name == "--output") {
             if (output)
                 throw UsageError("only one -o OUTPUT may be given");
@@ -117,22 +148,33 @@ ConvertArguments ParseConvertArguments(const std::vector<std::string>& arguments
 
 std::string ConvertHelpText()
 {
-    return "Usage: relief-foundry-convert [--grid N] [--no-black] [--no-white] [--format dxf|stl|obj]\n"
-           "                              INPUT... -o OUTPUT\n"
+    return "Usage: relief-foundry-convert [--grid N] [--no-black] [--no-white]\n"
+           "                              [--format dxf|stl|obj|3mf|png16|r16]\n"
+           "                              [--size-mm L] [--relief-mm R] [--base-mm B] [--square]\n"
+           "                              [--invert] INPUT... -o OUTPUT\n"
            "\n"
            "Converts height-map pictures (BMP, PNG, JPEG, TIFF and what else Import Picture\n"
-           "reads; brightness is height) into terrain meshes: exactly the files\n"
-           "Relief_Foundry's File > Export commands write for the same picture, grid size\n"
-           "and options.\n"
+           "reads; brightness is height) into terrain meshes, solids for printing and 16-bit\n"
+           "height maps: exactly the files Relief_Foundry's File > Export commands write for\n"
+           "the same picture, grid size, options and mesh settings.\n"
            "\n"
            "  -o, --output OUTPUT  the file to write for one input; for several inputs the\n"
            "                       folder to write into (made when missing), each output\n"
            "                       named after its input with the format's extension\n"
            "  --grid N             grid size, a whole number from 1 to 300 (default 50)\n"
-           "  --format F           dxf (the default), stl (a closed solid for 3D printing)\n"
-           "                       or obj (the DXF's faces for modelling programs)\n"
+           "  --format F           dxf (the default); stl or 3mf, a closed solid for 3D\n"
+           "                       printing in millimetres; obj, the DXF's faces for\n"
+           "                       modelling programs; png16 or r16, the picture's heights\n"
+           "                       at its own size as 16-bit values (PNG, or raw\n"
+           "                       little-endian), for game engines and GIS tools\n"
            "  --no-black           leave out the faces flat at height 0 (DXF and OBJ)\n"
            "  --no-white           leave out the faces above height 10 on average (DXF, OBJ)\n"
+           "  --size-mm L          the solid's longest side in mm, 1 to 10000 (default 100)\n"
+           "  --relief-mm R        its height from black to white in mm, 0.01 to 10000\n"
+           "                       (default 10)\n"
+           "  --base-mm B          the solid under black in mm, 0.01 to 10000 (default 2)\n"
+           "  --square             a square footprint instead of the picture's proportions\n"
+           "  --invert             white lowest, black highest (lithophanes)\n"
            "  -h, --help           show this help and exit\n"
            "  --version            show the version and exit\n"
            "\n"

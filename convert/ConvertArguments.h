@@ -7,15 +7,19 @@
 #include "export/MeshExport.h"
 
 // What the command line asks for:
-//   relief-foundry-convert [--grid N] [--no-black] [--no-white] [--format dxf|stl|obj]
+//   relief-foundry-convert [--grid N] [--no-black] [--no-white]
+//                          [--format dxf|stl|obj|3mf|png16|r16]
+//                          [--size-mm L] [--relief-mm R] [--base-mm B] [--square] [--invert]
 //                          INPUT... -o OUTPUT
 // Options may come in any order, before or after the inputs, also as --grid=N,
-// --format=F, --output=OUTPUT or --output OUTPUT; "--" ends the options.
+// --format=F, --size-mm=L (and so on), --output=OUTPUT or --output OUTPUT; "--" ends the
+// options.
 struct ConvertArguments {
     int gridSize = 50;
     bool exportBlack = true;
     bool exportWhite = true;
     MeshFormat format = MeshFormat::Dxf;
+    SolidSettings solid;  // the window's defaults unless given
     std::vector<std::string> inputs;
     std::string output;
     bool help = false;     // --help or -h: nothing else is looked at
@@ -30,7 +34,8 @@ public:
 
 // Reads the arguments after the program's name. Throws UsageError for an unknown option,
 // an option without its value, a grid size other than a whole number from 1 to 300, an
-// unknown format, no input or no output.
+// unknown format, a size in millimetres that is no decimal number or lies outside its
+// range (model/SolidSettings.h), no input or no output.
 ConvertArguments ParseConvertArguments(const std::vector<std::string>& arguments);
 
 // The text --help prints.

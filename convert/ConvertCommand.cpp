@@ -60,7 +60,8 @@ void ConvertPicture(const std::string& input, const std::string& output, const C
     ImageSurface surface;
     // 725 kB of heights: on the heap rather than the stack.
     const auto state = std::make_unique<EditorState>();
-    PrepareExport(*state, surface, read(input), arguments.gridSize, {arguments.exportBlack, arguments.exportWhite});
+    PrepareExport(*state, surface, read(input), arguments.gridSize, {arguments.exportBlack, arguments.exportWhite},
+                  arguments.solid);
     WriteMesh(arguments.format, *state, surface, output);
 }
 

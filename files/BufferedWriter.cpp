@@ -1,6 +1,7 @@
 #include "files/BufferedWriter.h"
 
 #include <cstring>
+#include <stdexcept>
 
 #include "files/SafeFileWriter.h"
 
@@ -16,6 +17,7 @@ void BufferedWriter::write(std::string_view bytes)
         flush();
     if (bytes.size() > kCapacity) {
         file_.write(bytes.data(), bytes.size());
+        handed_ += bytes.size();
         return;
     }
     std::memcpy(block_.get() + used_, bytes.data(), bytes.size());
@@ -26,6 +28,21 @@ void BufferedWriter::flush()
 {
     const std::size_t size = used_;
     used_ = 0;
-    if (size > 0)
+    if (size > 0) {
         file_.write(block_.get(), size);
+        handed_ += size;
+    }
+}
+
+void BufferedWriter::overwrite(std::uint64_t offset, const void* data, std::size_t size)
+{
+    if (offset > position() || size > position() - offset)
+        throw std::logic_error("BufferedWriter::overwrite past the bytes taken");
+    if (offset >= handed_) {
+        std::memcpy(block_.get() + (offset - handed_), data, size);
+        return;
+    }
+    // Partly or wholly in the file: hand the block on first, so the file holds it all.
+    flush();
+    file_.writeAt(offset, data, size);
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string_view>
 
@@ -42,8 +43,16 @@ public:
     // Hands everything held to the file. Throws FileWriteError as the file's write does.
     void flush();
 
+    // Bytes taken so far, held or handed on: where the next byte goes in the file.
+    std::uint64_t position() const { return handed_ + used_; }
+
+    // Replaces bytes already taken, from offset on (all of them before position()):
+    // in the block while they are still held, else in the file itself.
+    void overwrite(std::uint64_t offset, const void* data, std::size_t size);
+
 private:
     SafeFileWriter& file_;
     std::unique_ptr<char[]> block_;
     std::size_t used_ = 0;
+    std::uint64_t handed_ = 0;  // to the file
 };

@@ -93,6 +93,24 @@ int WriteFully(FileOps& ops, int fd, const char* data, std::size_t size)
     return 0;
 }
 
+// pwrite's counterpart of WriteFully.
+int WriteFullyAt(FileOps& ops, int fd, const char* data, std::size_t size, std::uint64_t offset)
+{
+    while (size > 0) {
+        const ssize_t written = ops.pwrite(fd, data, size, static_cast<off_t>(offset));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0)
+            return errno;
+        if (written == 0)
+            return ENOSPC;
+        data += written;
+        size -= static_cast<std::size_t>(written);
+        offset += static_cast<std::uint64_t>(written);
+    }
+    return 0;
+}
+
 } // namespace
 
 int FileOps::createTemp(std::string& pathTemplate)
@@ -103,6 +121,11 @@ int FileOps::createTemp(std::string& pathTemplate)
 ssize_t FileOps::write(int fd, const void* data, std::size_t size)
 {
     return ::write(fd, data, size);
+}
+
+ssize_t FileOps::pwrite(int fd, const void* data, std::size_t size, off_t offset)
+{
+    return ::pwrite(fd, data, size, offset);
 }
 
 int FileOps::close(int fd)
@@ -158,6 +181,16 @@ void SafeFileWriter::write(const void* data, std::size_t size)
     // The temporary file goes at the first failure, so nothing half-written is left
     // beside the target.
     if (const int error = WriteFully(ops_, fd_, static_cast<const char*>(data), size)) {
+        discard();
+        Fail(FileWriteError::Stage::Write, error);
+    }
+}
+
+void SafeFileWriter::writeAt(std::uint64_t offset, const void* data, std::size_t size)
+{
+    if (fd_ < 0)
+        Fail(FileWriteError::Stage::Write, EBADF);
+    if (const int error = WriteFullyAt(ops_, fd_, static_cast<const char*>(data), size, offset)) {
         discard();
         Fail(FileWriteError::Stage::Write, error);
     }

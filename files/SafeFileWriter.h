@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -12,6 +13,7 @@ public:
     virtual ~FileOps() = default;
     virtual int createTemp(std::string& pathTemplate);  // mkstemp-style: fills the XXXXXX
     virtual ssize_t write(int fd, const void* data, std::size_t size);
+    virtual ssize_t pwrite(int fd, const void* data, std::size_t size, off_t offset);
     virtual int close(int fd);
     virtual int rename(const std::string& from, const std::string& to);
     virtual int unlink(const std::string& path);
@@ -43,6 +45,11 @@ public:
     // Writes every byte, or throws (Stage::Write) having removed the temporary file.
     void write(const void* data, std::size_t size);
     void write(std::string_view bytes) { write(bytes.data(), bytes.size()); }
+
+    // Writes over bytes already written, from offset on, without moving the end that
+    // write() appends at (a container's header fixed once its sizes are known). The
+    // range must lie within what was written. Fails as write() does.
+    void writeAt(std::uint64_t offset, const void* data, std::size_t size);
 
     // Closes the temporary file and renames it over the target.
     void commit();

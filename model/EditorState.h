@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "model/HeightGrid.h"
+#include "model/SolidSettings.h"
 
 class ImageSurface;
 
@@ -22,6 +23,8 @@ struct EditorState {
     std::int32_t nibSize = 10;
     bool exportBlackPlanes = true;
     bool exportWhitePlanes = true;
+    // Kept for the session: no reset or default touches them after start-up.
+    SolidSettings solid;
 };
 
 // Tool, nib, drawing flag and export options to their start values. The caller

@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QPointer>
 
+#include "ui/MeshSettingsDialog.h"
+
 namespace {
 
 // The window that was active before a modal dialog is active again after it (or, when
@@ -72,6 +74,14 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogSettings& 
         dialog.setNameFilters(filters);
     }
     dialog.setDefaultSuffix(Suffix(settings.defaultExtension));
+    if (save && !settings.moreFilters.isEmpty()) {
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+            // "16-bit RAW (*.r16 *.raw) (*.r16 *.raw)": the first pattern of the last group.
+            const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
+            const QString first = filter.mid(open + 1).section(QLatin1Char(' '), 0, 0).remove(QLatin1Char(')'));
+            dialog.setDefaultSuffix(Suffix(first));
+        });
+    }
     if (!settings.fileName.isEmpty())
         dialog.selectFile(settings.fileName);
     if (RunModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -108,6 +118,15 @@ public:
             return std::nullopt;
         const QColor chosen = dialog.selectedColor();
         return MakeColour(chosen.red(), chosen.green(), chosen.blue());
+    }
+
+    std::optional<SolidSettings> meshSettings(QWidget* parent, const SolidSettings& current) override
+    {
+        ReactivateAfter reactivate(parent);
+        MeshSettingsDialog dialog(current, parent);
+        if (RunModal(dialog) != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.settings();
     }
 
     void message(QWidget* parent, const QString& title, const QString& text, Icon icon) override

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "model/Colour.h"
+#include "model/SolidSettings.h"
 
 class QWidget;
 
@@ -23,7 +24,10 @@ struct FileDialogSettings {
     QString defaultExtension;
     QString fileName;
     bool overwritePrompt = false;
-    QList<FileFilter> moreFilters = {};  // entries after the first, in order; mostly none
+    // Entries after the first, in order; mostly none. A save dialog with more filters adds
+    // the chosen filter's first extension to a name typed without one, so the name says
+    // which was chosen.
+    QList<FileFilter> moreFilters = {};
 };
 
 // Every modal dialog the windows open goes through here, so tests can answer them.
@@ -37,6 +41,8 @@ public:
     virtual std::optional<QString> saveFileName(QWidget* parent, const FileDialogSettings& settings) = 0;
     // The chosen plain colour, or nothing when cancelled.
     virtual std::optional<ColourValue> chooseColour(QWidget* parent, ColourValue initial) = 0;
+    // Options > Mesh Settings: the values chosen, or nothing when cancelled.
+    virtual std::optional<SolidSettings> meshSettings(QWidget* parent, const SolidSettings& current) = 0;
     // A message box with one OK button.
     virtual void message(QWidget* parent, const QString& title, const QString& text, Icon icon) = 0;
 };

@@ -114,6 +114,8 @@ void MainWindow::buildMenu()
     exportDxfAction_ = MakeItem(file, QStringLiteral("Export &DXF"), "ExportDXF1");
     exportStlAction_ = MakeItem(file, QStringLiteral("Export S&TL..."), "ExportSTL1");
     exportObjAction_ = MakeItem(file, QStringLiteral("Export &OBJ..."), "ExportOBJ1");
+    exportThreeMfAction_ = MakeItem(file, QStringLiteral("Export 3&MF..."), "Export3MF1");
+    exportHeightMapAction_ = MakeItem(file, QStringLiteral("Export &Height Map..."), "ExportHeightMap1");
     file->addSeparator();
     exitAction_ = MakeItem(file, QStringLiteral("E&xit"), "Exit1");
     buildEditMenu();
@@ -128,6 +130,8 @@ void MainWindow::buildMenu()
         option->setCheckable(true);
         option->setChecked(true);
     }
+    options->addSeparator();
+    meshSettingsAction_ = MakeItem(options, QStringLiteral("&Mesh Settings..."), "MeshSettings1");
 
     QMenu* help = MakeMenu(menuBar(), QStringLiteral("&Help"), "Help1");
     // F1 belongs to the Help menu, which has no action: the key is taken and nothing shows.
@@ -199,6 +203,9 @@ void MainWindow::connectHandlers()
     onTriggered(exportDxfAction_, &MainWindow::exportDxf);
     onTriggered(exportStlAction_, &MainWindow::exportStl);
     onTriggered(exportObjAction_, &MainWindow::exportObj);
+    onTriggered(exportThreeMfAction_, &MainWindow::exportThreeMf);
+    onTriggered(exportHeightMapAction_, &MainWindow::exportHeightMap);
+    onTriggered(meshSettingsAction_, &MainWindow::editMeshSettings);
     onTriggered(exitAction_, &MainWindow::exitProgram);
     onTriggered(quickHelpAction_, &MainWindow::showQuickHelp);
     // Qt flips a checkable item before announcing it; flip it back so that the

@@ -44,6 +44,9 @@ struct Picture;
 //   nibSizeUpDown_      UNibSize        undoAction_          Undo1
 //   intensityNudge_     UpDown2         redoAction_          Redo1
 //                                       previewAction_       Preview1
+//                                       exportThreeMfAction_ Export3MF1
+//                                       exportHeightMapAction_ ExportHeightMap1
+//                                       meshSettingsAction_  MeshSettings1
 //                                       (menus)              File1, Edit1, View1, Options1, Help1
 //                                       (first separator)    N1
 class MainWindow : public QMainWindow {
@@ -122,9 +125,13 @@ private:
     void importPicture();
     void dropPicture(const QString& fileName);
     void replacePicture(Picture picture);  // the whole change: picture, heights, grid
-    // Mesh exports beside the DXF (ui/MainWindowMeshes.cpp)
+    // Mesh exports beside the DXF, the height map and the mesh settings
+    // (ui/MainWindowMeshes.cpp)
     void exportStl();
     void exportObj();
+    void exportThreeMf();
+    void exportHeightMap();
+    void editMeshSettings();
     // The 3D preview (ui/MainWindowPreview.cpp)
     void buildViewMenu();
     void connectPreview();
@@ -140,6 +147,9 @@ private:
     QAction* exportDxfAction_ = nullptr;
     QAction* exportStlAction_ = nullptr;
     QAction* exportObjAction_ = nullptr;
+    QAction* exportThreeMfAction_ = nullptr;
+    QAction* exportHeightMapAction_ = nullptr;
+    QAction* meshSettingsAction_ = nullptr;
     QAction* exitAction_ = nullptr;
     QAction* exportBlackAction_ = nullptr;
     QAction* exportWhiteAction_ = nullptr;

@@ -1,9 +1,10 @@
-// The main window's mesh exports beside the DXF: STL for printing and OBJ for modelling
-// programs. They follow File > Export DXF step for step (the waiting caption before the
-// dialog, the completion caption also after a cancel, the waiting caption left in place
-// by a failure) but each has its own save dialog settings, which nothing else changes,
-// so they propose the same name every time. Failures leave them as exceptions; the
-// connection's guard shows them.
+// The main window's exports beside the DXF: STL and 3MF for printing, OBJ for modelling
+// programs and the 16-bit height map for game engines; and Options > Mesh Settings,
+// which sizes the solids for printing. The exports follow File > Export DXF step for
+// step (the waiting caption before the dialog, the completion caption also after a
+// cancel, the waiting caption left in place by a failure) but each has its own save
+// dialog settings, which nothing else changes, so they propose the same name every
+// time. Failures leave them as exceptions; the connection's guard shows them.
 #include <QFile>
 
 #include "export/MeshExport.h"
@@ -24,6 +25,24 @@ FileDialogSettings ObjDialog()
             QStringLiteral("*.OBJ"), QStringLiteral("*.OBJ"), QStringLiteral("VORTALQUENCH.OBJ"), true};
 }
 
+FileDialogSettings ThreeMfDialog()
+{
+    return {QStringLiteral("Export To 3MF from Relief_Foundry"), QStringLiteral("3D Manufacturing Format (*.3mf)"),
+            QStringLiteral("*.3mf"), QStringLiteral("*.3mf"), QStringLiteral("VORTALQUENCH.3mf"), true};
+}
+
+// The chosen name's extension says which of the two was chosen (see HeightMapFormatOf).
+FileDialogSettings HeightMapDialog()
+{
+    return {QStringLiteral("Export Height Map from Relief_Foundry"),
+            QStringLiteral("16-bit PNG (*.png)"),
+            QStringLiteral("*.png"),
+            QStringLiteral("*.png"),
+            QStringLiteral("VORTALQUENCH.png"),
+            true,
+            {{QStringLiteral("16-bit RAW (*.r16 *.raw)"), QStringLiteral("*.r16 *.raw")}}};
+}
+
 }  // namespace
 
 void MainWindow::exportStl()
@@ -40,4 +59,28 @@ void MainWindow::exportObj()
     if (const std::optional<QString> name = CurrentDialogs().saveFileName(this, ObjDialog()))
         WriteMesh(MeshFormat::Obj, state_, imageView_->surface(), QFile::encodeName(*name).toStdString());
     setStatusCaption(QStringLiteral("Exporting OBJ Complete"));
+}
+
+void MainWindow::exportThreeMf()
+{
+    setStatusCaption(QStringLiteral("Exporting 3MF... Please Wait"));
+    if (const std::optional<QString> name = CurrentDialogs().saveFileName(this, ThreeMfDialog()))
+        WriteMesh(MeshFormat::ThreeMf, state_, imageView_->surface(), QFile::encodeName(*name).toStdString());
+    setStatusCaption(QStringLiteral("Exporting 3MF Complete"));
+}
+
+void MainWindow::exportHeightMap()
+{
+    setStatusCaption(QStringLiteral("Exporting Height Map... Please Wait"));
+    if (const std::optional<QString> name = CurrentDialogs().saveFileName(this, HeightMapDialog())) {
+        const std::string path = QFile::encodeName(*name).toStdString();
+        WriteMesh(HeightMapFormatOf(path), state_, imageView_->surface(), path);
+    }
+    setStatusCaption(QStringLiteral("Exporting Height Map Complete"));
+}
+
+void MainWindow::editMeshSettings()
+{
+    if (const std::optional<SolidSettings> chosen = CurrentDialogs().meshSettings(this, state_.solid))
+        state_.solid = *chosen;
 }

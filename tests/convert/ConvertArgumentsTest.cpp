@@ -16,6 +16,7 @@ struct AcceptedCase {
     MeshFormat format;
     Words inputs;
     std::string output;
+    SolidSettings solid = {};
 };
 
 void PrintTo(const AcceptedCase& c, std::ostream* out) { *out << c.name; }
@@ -32,6 +33,11 @@ TEST_P(Accepted, AsksForWhatItSays)
     EXPECT_EQ(parsed.format, c.format);
     EXPECT_EQ(parsed.inputs, c.inputs);
     EXPECT_EQ(parsed.output, c.output);
+    EXPECT_EQ(parsed.solid.longestSideMm, c.solid.longestSideMm);
+    EXPECT_EQ(parsed.solid.reliefMm, c.solid.reliefMm);
+    EXPECT_EQ(parsed.solid.baseMm, c.solid.baseMm);
+    EXPECT_EQ(parsed.solid.keepProportions, c.solid.keepProportions);
+    EXPECT_EQ(parsed.solid.invert, c.solid.invert);
     EXPECT_FALSE(parsed.help);
     EXPECT_FALSE(parsed.version);
 }
@@ -51,7 +57,18 @@ INSTANTIATE_TEST_SUITE_P(
         AcceptedCase{"OutputJoinedToItsFlag", {"-oout", "a.bmp", "-"}, 50, true, true, MeshFormat::Dxf,
                      {"a.bmp", "-"}, "out"},
         AcceptedCase{"NamesAfterTheEndOfOptions", {"-o", "x", "--", "--grid", "-o"}, 50, true, true,
-                     MeshFormat::Dxf, {"--grid", "-o"}, "x"}));
+                     MeshFormat::Dxf, {"--grid", "-o"}, "x"},
+        AcceptedCase{"TheSolidsSettings",
+                     {"--format", "3mf", "--size-mm", "250", "--relief-mm=3.5", "--base-mm", ".8", "--square",
+                      "--invert", "a.png", "-o", "a.3mf"},
+                     50, true, true, MeshFormat::ThreeMf, {"a.png"}, "a.3mf", {250, 3.5, 0.8, false, true}},
+        AcceptedCase{"TheRangesEnds",
+                     {"--size-mm=1", "--relief-mm", "0.01", "--base-mm", "10000", "a", "-o", "b"}, 50, true, true,
+                     MeshFormat::Dxf, {"a"}, "b", {1, 0.01, 10000, true, false}},
+        AcceptedCase{"HeightMaps", {"--format", "PNG16", "a", "-o", "b"}, 50, true, true, MeshFormat::HeightPng,
+                     {"a"}, "b"},
+        AcceptedCase{"RawHeightMap", {"--format=r16", "a", "-o", "b"}, 50, true, true, MeshFormat::HeightRaw,
+                     {"a"}, "b"}));
 
 struct RefusedCase {
     const char* name;
@@ -95,7 +112,31 @@ INSTANTIATE_TEST_SUITE_P(
                     "--grid takes a whole number from 1 to 300, not '99999999999999999999'"},
         RefusedCase{"GridEmpty", {"--grid=", "a", "-o", "x"}, "--grid takes a whole number from 1 to 300, not ''"},
         RefusedCase{"GridWithoutItsValue", {"a", "-o", "x", "--grid"}, "--grid needs a value"},
-        RefusedCase{"UnknownFormat", {"--format", "png", "a", "-o", "x"}, "--format takes dxf, stl or obj, not 'png'"},
+        RefusedCase{"UnknownFormat", {"--format", "png", "a", "-o", "x"},
+                    "--format takes dxf, stl, obj, 3mf, png16 or r16, not 'png'"},
+        RefusedCase{"SizeBelowItsRange", {"--size-mm", "0.5", "a", "-o", "x"},
+                    "--size-mm takes a number of millimetres from 1 to 10000, not '0.5'"},
+        RefusedCase{"SizeAboveItsRange", {"--size-mm=10000.01", "a", "-o", "x"},
+                    "--size-mm takes a number of millimetres from 1 to 10000, not '10000.01'"},
+        RefusedCase{"ReliefBelowItsRange", {"--relief-mm", "0.009", "a", "-o", "x"},
+                    "--relief-mm takes a number of millimetres from 0.01 to 10000, not '0.009'"},
+        RefusedCase{"BaseNegative", {"--base-mm", "-2", "a", "-o", "x"},
+                    "--base-mm takes a number of millimetres from 0.01 to 10000, not '-2'"},
+        RefusedCase{"SizeWithAUnit", {"--size-mm", "100mm", "a", "-o", "x"},
+                    "--size-mm takes a number of millimetres from 1 to 10000, not '100mm'"},
+        RefusedCase{"SizeWithADecimalComma", {"--size-mm", "12,5", "a", "-o", "x"},
+                    "--size-mm takes a number of millimetres from 1 to 10000, not '12,5'"},
+        RefusedCase{"SizeWithAnExponent", {"--size-mm", "1e3", "a", "-o", "x"},
+                    "--size-mm takes a number of millimetres from 1 to 10000, not '1e3'"},
+        RefusedCase{"ReliefNotANumber", {"--relief-mm", "nan", "a", "-o", "x"},
+                    "--relief-mm takes a number of millimetres from 0.01 to 10000, not 'nan'"},
+        RefusedCase{"BaseInfinite", {"--base-mm=inf", "a", "-o", "x"},
+                    "--base-mm takes a number of millimetres from 0.01 to 10000, not 'inf'"},
+        RefusedCase{"SizeEmpty", {"--size-mm=", "a", "-o", "x"},
+                    "--size-mm takes a number of millimetres from 1 to 10000, not ''"},
+        RefusedCase{"SizeWithoutItsValue", {"a", "-o", "x", "--size-mm"}, "--size-mm needs a value"},
+        RefusedCase{"SquareWithAValue", {"--square=yes", "a", "-o", "x"}, "--square takes no value"},
+        RefusedCase{"InvertWithAValue", {"--invert=1", "a", "-o", "x"}, "--invert takes no value"},
         RefusedCase{"UnknownOption", {"--colour", "a", "-o", "x"}, "unknown option '--colour'"},
         RefusedCase{"FlagWithAValue", {"--no-black=yes", "a", "-o", "x"}, "--no-black takes no value"}));
 
@@ -110,11 +151,15 @@ TEST(HelpAndVersion, NeedNeitherInputNorOutput)
 TEST(HelpText, ShowsTheCommandLineAndTheExitStatuses)
 {
     const std::string help = ConvertHelpText();
-    EXPECT_EQ(help.rfind("Usage: relief-foundry-convert [--grid N] [--no-black] [--no-white] "
-                         "[--format dxf|stl|obj]\n",
+    EXPECT_EQ(help.rfind("Usage: relief-foundry-convert [--grid N] [--no-black] [--no-white]\n"
+                         "                              [--format dxf|stl|obj|3mf|png16|r16]\n"
+                         "                              [--size-mm L] [--relief-mm R] [--base-mm B] [--square]\n"
+                         "                              [--invert] INPUT... -o OUTPUT\n",
                          0),
               0u);
-    EXPECT_NE(help.find("INPUT... -o OUTPUT\n"), std::string::npos);
+    for (const char* option : {"--size-mm L ", "--relief-mm R ", "--base-mm B ", "--square ", "--invert ", "png16",
+                               "r16", "3mf"})
+        EXPECT_NE(help.find(option), std::string::npos) << option;
     EXPECT_NE(help.find("Exit status: 0 when every file converted, 1 when any failed, 2 on a usage error."),
               std::string::npos);
 }

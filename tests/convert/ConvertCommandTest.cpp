@@ -38,6 +38,7 @@ struct Settings {
     int gridSize = 50;
     bool black = true, white = true;
     MeshFormat format = MeshFormat::Dxf;
+    SolidSettings solid = {};
 };
 
 // What the core writes for the picture when the window has just loaded it and the grid
@@ -51,14 +52,10 @@ std::string CoreExport(const Picture& picture, const Settings& settings)
     ApplyGridSizeText(*state, std::to_string(settings.gridSize));
     state->exportBlackPlanes = settings.black;
     state->exportWhitePlanes = settings.white;
+    state->solid = settings.solid;
     const TempFolder folder;
     const std::string path = folder.file("expected");
-    if (settings.format == MeshFormat::Dxf)
-        WriteMesh(MeshFormat::Dxf, *state, surface, path);
-    else if (settings.format == MeshFormat::Stl)
-        WriteMesh(MeshFormat::Stl, *state, surface, path);
-    else
-        WriteMesh(MeshFormat::Obj, *state, surface, path);
+    WriteMesh(settings.format, *state, surface, path);
     return ReadWholeFile(path);
 }
 
@@ -152,7 +149,18 @@ INSTANTIATE_TEST_SUITE_P(
                     FormatCase{"DxfWithoutWhite", {"--no-white", "--grid=300"}, {300, true, false, MeshFormat::Dxf}, "dxf"},
                     FormatCase{"Stl", {"--format", "STL", "--grid", "7"}, {7, true, true, MeshFormat::Stl}, "stl"},
                     FormatCase{"Obj", {"--format=obj", "--no-black", "--no-white", "--grid", "1"},
-                               {1, false, false, MeshFormat::Obj}, "obj"}),
+                               {1, false, false, MeshFormat::Obj}, "obj"},
+                    FormatCase{"StlInMillimetresOfTheirOwn",
+                               {"--format", "stl", "--size-mm", "180.5", "--relief-mm=0.75", "--base-mm", "3",
+                                "--square", "--invert", "--grid", "40"},
+                               {40, true, true, MeshFormat::Stl, {180.5, 0.75, 3, false, true}}, "stl"},
+                    FormatCase{"ThreeMf", {"--format", "3MF", "--grid", "77", "--no-black"},
+                               {77, false, true, MeshFormat::ThreeMf}, "3mf"},
+                    FormatCase{"ThreeMfWithSettings", {"--format=3mf", "--base-mm=0.01", "--size-mm", "10000"},
+                               {50, true, true, MeshFormat::ThreeMf, {10000, 10, 0.01, true, false}}, "3mf"},
+                    FormatCase{"HeightMapPng", {"--format", "png16", "--grid", "3", "--invert"},
+                               {3, true, true, MeshFormat::HeightPng}, "png"},
+                    FormatCase{"HeightMapRaw", {"--format", "R16"}, {50, true, true, MeshFormat::HeightRaw}, "r16"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ConvertProgram, OneInputGoesToTheFileNamedOrIntoTheFolderNamed)
@@ -277,7 +285,13 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{"GridTooLarge", {"--grid", "301", "hill.bmp", "-o", "x"},
                               "--grid takes a whole number from 1 to 300, not '301'"},
                     UsageCase{"UnknownFormat", {"--format", "png", "hill.bmp", "-o", "x"},
-                              "--format takes dxf, stl or obj, not 'png'"},
+                              "--format takes dxf, stl, obj, 3mf, png16 or r16, not 'png'"},
+                    UsageCase{"SizeBelowOneMillimetre", {"--size-mm", "0.99", "hill.bmp", "-o", "x"},
+                              "--size-mm takes a number of millimetres from 1 to 10000, not '0.99'"},
+                    UsageCase{"ReliefOfNothing", {"--format", "stl", "--relief-mm=0", "hill.bmp", "-o", "x"},
+                              "--relief-mm takes a number of millimetres from 0.01 to 10000, not '0'"},
+                    UsageCase{"BaseTooThick", {"--base-mm", "10000.5", "hill.bmp", "-o", "x"},
+                              "--base-mm takes a number of millimetres from 0.01 to 10000, not '10000.5'"},
                     UsageCase{"UnknownOption", {"--fast", "hill.bmp", "-o", "x"}, "unknown option '--fast'"},
                     UsageCase{"SeveralInputsIntoAFile", {"hill.bmp", "dune.BMP", "-o", "notes.txt"},
                               "with several inputs OUTPUT must be a folder, and 'notes.txt' is a file"}),

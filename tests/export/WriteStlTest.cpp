@@ -1,7 +1,8 @@
 // The STL must be a solid a slicer accepts: every edge shared by exactly two triangles
 // running it in opposite directions, normals pointing out, no flat triangles, and the
-// volume of the columns under the surface down to the bottom at -1. The file is read
-// back by the test's own reader and each property counted over every triangle.
+// volume of the columns under the surface down to the bottom at 0, all in millimetres
+// as the solid's settings place it. The file is read back by the test's own reader and
+// each property counted over every triangle.
 
 #include <algorithm>
 #include <cerrno>
@@ -11,6 +12,7 @@
 
 #include "export/MeshExport.h"
 #include "model/EditorState.h"
+#include "model/SolidSettings.h"
 #include "model/SampleHeights.h"
 #include "tests/files/ScriptedFileOps.h"
 #include "tests/support/Failures.h"
@@ -74,27 +76,55 @@ SolidReport Examine(const StlFile& stl)
     return report;
 }
 
-// The volume under the surface down to -1, column by column: each cell is two triangles
-// split from corner 1 to corner 3, and under a flat triangle lies its area times the mean
-// of its corners' heights.
-double ColumnVolumes(const EditorState& state)
+// Where the solid's settings put things, worked out here from the settings alone.
+struct Placement {
+    double width, depth;  // the footprint
+    int g;
+    SolidSettings settings;
+
+    Placement(const EditorState& state, const SolidSettings& solid) : g(state.gridSize), settings(solid)
+    {
+        width = depth = solid.longestSideMm;
+        if (solid.keepProportions && state.imageWidth >= state.imageHeight)
+            depth = solid.longestSideMm * state.imageHeight / state.imageWidth;
+        else if (solid.keepProportions)
+            width = solid.longestSideMm * state.imageWidth / state.imageHeight;
+    }
+    double x(int i) const { return width * (double(i) / (g + 1)); }
+    double y(int n) const { return depth * (double(n) / g); }
+    double z(double h) const
+    {
+        return settings.baseMm + settings.reliefMm * (settings.invert ? (10.2 - h) / 10.2 : h / 10.2);
+    }
+};
+
+// The volume under the surface down to 0, column by column: each cell is two triangles
+// split from corner 1 to corner 3, and under a flat-bottomed prism lies its area times
+// the mean of its corners' heights.
+double ColumnVolumes(const EditorState& state, const Placement& at)
 {
-    const auto h = [&](int x, int y) { return double(float(state.heights.at(x, y))) + 1; };
+    const auto h = [&](int x, int y) { return at.z(state.heights.at(x, y)); };
+    const double area = at.width / (at.g + 1) * at.depth / at.g / 2;
     double volume = 0;
     for (int i = 0; i <= state.gridSize; ++i)
         for (int n = 0; n < state.gridSize; ++n)
-            volume += (h(i, n) + h(i + 1, n) + h(i + 1, n + 1)) / 6 + (h(i, n) + h(i + 1, n + 1) + h(i, n + 1)) / 6;
+            volume += area * ((h(i, n) + h(i + 1, n) + h(i + 1, n + 1)) / 3 + (h(i, n) + h(i + 1, n + 1) + h(i, n + 1)) / 3);
     return volume;
 }
 
-// The surface's corners carry the grid's heights at their grid points.
-std::size_t CornersOffTheGrid(const StlFile& stl, const EditorState& state)
+// The surface's corners sit at their grid points' places and carry the grid's heights
+// there; the bottom's lie at 0.
+std::size_t CornersOffTheGrid(const StlFile& stl, const EditorState& state, const Placement& at)
 {
     std::size_t wrong = 0;
     for (const StlTriangle& t : stl.triangles)
-        for (const StlVertex& v : t.corners)
-            if (v.z != -1.0f && v.z != float(state.heights.at(int(v.x), int(v.y))))
+        for (const StlVertex& v : t.corners) {
+            const int i = int(std::lround(v.x / at.width * (at.g + 1)));
+            const int n = int(std::lround(v.y / at.depth * at.g));
+            const bool placed = v.x == float(at.x(i)) && v.y == float(at.y(n));
+            if (!placed || (v.z != 0.0f && v.z != float(at.z(state.heights.at(i, n)))))
                 ++wrong;
+        }
     return wrong;
 }
 
@@ -116,6 +146,7 @@ struct SolidCase {
     int earlierGridSize;  // sampled first, leaving heights beyond the grid; 0: none
     float highest;
     double knownVolume;  // worked out by hand; 0: only the column sum
+    SolidSettings settings = {};
 };
 
 void PrintTo(const SolidCase& c, std::ostream* out) { *out << c.name; }
@@ -128,6 +159,7 @@ TEST_P(StlSolid, IsClosedFacesOutwardAndHoldsTheColumnsVolume)
     const ImageSurface surface = SurfaceWith(c.picture);
     EditorState state;
     ResetGrid(state, surface);
+    state.solid = c.settings;
     if (c.earlierGridSize != 0) {
         ApplyGridSizeText(state, std::to_string(c.earlierGridSize));
         SampleHeights(state, surface);
@@ -144,29 +176,39 @@ TEST_P(StlSolid, IsClosedFacesOutwardAndHoldsTheColumnsVolume)
     EXPECT_EQ(report.badNormals, 0u);
     EXPECT_EQ(report.unpairedEdges, 0u);
     EXPECT_EQ(report.badAttributes, 0u);
-    EXPECT_EQ(report.lowest, -1.0f);
+    EXPECT_EQ(report.lowest, 0.0f);
     EXPECT_EQ(report.highest, c.highest);
-    EXPECT_EQ(CornersOffTheGrid(stl, state), 0u);
+    const Placement at(state, c.settings);
+    EXPECT_EQ(CornersOffTheGrid(stl, state, at), 0u);
     EXPECT_GT(report.volume, 0);
-    EXPECT_NEAR(report.volume, ColumnVolumes(state), 1e-9 * report.volume);
+    // The corners are floats: the volume holds to their precision.
+    EXPECT_NEAR(report.volume, ColumnVolumes(state, at), 1e-6 * report.volume);
     if (c.knownVolume != 0) {
-        EXPECT_NEAR(report.volume, c.knownVolume, 1e-9 * report.volume);
+        EXPECT_NEAR(report.volume, c.knownVolume, 1e-6 * report.volume);
     }
 }
 
 // 40 x 40 at grid 10: steps 4, grid column i reads image column 40 - 4i, row j row 4j;
-// the white pixel at (12, 20) is grid point (7, 5).
+// the white pixel at (12, 20) is grid point (7, 5). With the defaults a 40 x 40 picture
+// gives a 100 x 100 mm footprint, white at 2 + 10 mm.
 INSTANTIATE_TEST_SUITE_P(
     Pictures, StlSolid,
-    testing::Values(SolidCase{"Flat", MakePicture(40, 40, Grey(128)), 10, 0, float((128 * 3 / 3.0) / 25), 0},
-                    SolidCase{"RampAtTheLargestGrid", Ramp(300), 300, 0, 10.2f, 0},
-                    // The spike's grid point is a corner of six triangles of area 1/2: it
-                    // adds its height times 3 / 3 to the slab.
-                    SolidCase{"SingleSpike", MakePicture(40, 40, kBlack, {{12, 20, kWhite}}), 10, 0, 10.2f,
-                              11 * 10 + double(10.2f)},
-                    SolidCase{"AllBlackIsASlabOneUnitThick", MakePicture(40, 40, kBlack), 10, 0, 0.0f, 11 * 10},
-                    SolidCase{"HeightsLeftBeyondTheGrid", MakePicture(40, 40, kWhite), 10, 20, 10.2f, 0},
-                    SolidCase{"GridOne", MakePicture(4, 4, kWhite), 1, 0, 0.0f, 2 * 1}),
+    testing::Values(SolidCase{"Flat", MakePicture(40, 40, Grey(128)), 10, 0, float(2 + 10 * ((128 / 25.0) / 10.2)), 0},
+                    SolidCase{"RampAtTheLargestGrid", Ramp(300), 300, 0, 12.0f, 0},
+                    // The spike's grid point is a corner of six triangles of a twentieth of
+                    // a cell, 100 / 11 x 100 / 10 mm: it adds its 10 mm times 6 / 3 of one.
+                    SolidCase{"SingleSpike", MakePicture(40, 40, kBlack, {{12, 20, kWhite}}), 10, 0, 12.0f,
+                              100 * 100 * 2 + 10 * (100 / 11.0) * (100 / 10.0)},
+                    SolidCase{"AllBlackIsASlabAsThickAsTheBase", MakePicture(40, 40, kBlack), 10, 0, 2.0f, 100 * 100 * 2},
+                    SolidCase{"HeightsLeftBeyondTheGrid", MakePicture(40, 40, kWhite), 10, 20, 12.0f, 0},
+                    SolidCase{"GridOne", MakePicture(4, 4, kWhite), 1, 0, 2.0f, 100 * 100 * 2},
+                    // Settings of every kind: the solid stays closed wherever it is placed.
+                    // Inverted, the border's unsampled points rise to the top with the black pixel.
+                    SolidCase{"InvertedTallSpike", MakePicture(20, 80, kWhite, {{6, 40, kBlack}}), 10, 0,
+                              float(0.5 + 3.25), 0, {250, 3.25, 0.5, true, true}},
+                    SolidCase{"SquareAndThin", MakePicture(90, 30, Grey(200)), 7, 0,
+                              float(0.01 + 0.01 * ((600 / 75.0) / 10.2)), 0, {1, 0.01, 0.01, false, false}},
+                    SolidCase{"LargestEverything", Ramp(64), 64, 0, 20000.0f, 0, {10000, 10000, 10000, true, false}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Exact bytes -----------------------------------------------------------------------
@@ -182,7 +224,8 @@ std::string Bytes(std::initializer_list<int> values)
 TEST(WriteStl, HeaderCountAndFirstTriangleAreLittleEndianFieldByField)
 {
     // Grid 1: the one sampled point lies a row below the picture, so the surface is flat
-    // at 0. Two cells give 4 triangles, the walls 6 grid steps round 12, the bottom 4.
+    // at 0, which stands at the 2 mm base. Two cells give 4 triangles, the walls 6 grid
+    // steps round 12, the bottom 4. The grid's 2 x 1 cells span 100 x 100 mm.
     const ImageSurface surface = SurfaceWith(MakePicture(4, 4, kWhite));
     EditorState state;
     ResetGrid(state, surface);
@@ -195,12 +238,12 @@ TEST(WriteStl, HeaderCountAndFirstTriangleAreLittleEndianFieldByField)
     const std::string credit = "Created by Relief_Foundry V1.0 by Quennick (VORTALQUENCH), grid 1";
     EXPECT_EQ(file.substr(0, 80), credit + std::string(80 - credit.size(), '\0'));
     EXPECT_EQ(file.substr(80, 4), Bytes({20, 0, 0, 0}));
-    // Cell (1, 0), corners 1, 2, 3: (1, 0, 0), (2, 0, 0), (2, 1, 0), facing up.
-    EXPECT_EQ(file.substr(84, 50), Bytes({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x80, 0x3F,        // normal 0, 0, 1
-                                          0, 0, 0x80, 0x3F, 0, 0, 0, 0, 0, 0, 0, 0,        // 1, 0, 0
-                                          0, 0, 0, 0x40, 0, 0, 0, 0, 0, 0, 0, 0,           // 2, 0, 0
-                                          0, 0, 0, 0x40, 0, 0, 0x80, 0x3F, 0, 0, 0, 0,     // 2, 1, 0
-                                          0, 0}));                                         // attribute
+    // Cell (1, 0), corners 1, 2, 3: (50, 0, 2), (100, 0, 2), (100, 100, 2) mm, facing up.
+    EXPECT_EQ(file.substr(84, 50), Bytes({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x80, 0x3F,              // normal 0, 0, 1
+                                          0, 0, 0x48, 0x42, 0, 0, 0, 0, 0, 0, 0, 0x40,           // 50, 0, 2
+                                          0, 0, 0xC8, 0x42, 0, 0, 0, 0, 0, 0, 0, 0x40,           // 100, 0, 2
+                                          0, 0, 0xC8, 0x42, 0, 0, 0xC8, 0x42, 0, 0, 0, 0x40,     // 100, 100, 2
+                                          0, 0}));                                               // attribute
 }
 
 TEST(WriteStl, TheExportOptionsDoNotApply)

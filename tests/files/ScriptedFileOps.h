@@ -4,8 +4,8 @@
 #include "files/SafeFileWriter.h"
 
 // File operations that do the real thing until told to fail: the creation, the n-th
-// write (counting from 1), the close or the rename, each with a chosen errno. Writes
-// can also be cut short to test partial writes.
+// write (counting from 1; positioned writes count too), the close or the rename, each
+// with a chosen errno. Writes can also be cut short to test partial writes.
 class ScriptedFileOps : public FileOps {
 public:
     int failCreateWith = 0;
@@ -17,7 +17,7 @@ public:
     int interruptFirstWrite = 0;   // this many EINTR before the first write goes through
     bool zeroWrite = false;        // every write takes nothing
 
-    int creates = 0, writes = 0, closes = 0, renames = 0, unlinks = 0;
+    int creates = 0, writes = 0, positionedWrites = 0, closes = 0, renames = 0, unlinks = 0;
 
     int createTemp(std::string& pathTemplate) override
     {
@@ -40,6 +40,16 @@ public:
         if (largestWrite != 0 && size > largestWrite)
             size = largestWrite;
         return FileOps::write(fd, data, size);
+    }
+    ssize_t pwrite(int fd, const void* data, std::size_t size, off_t offset) override
+    {
+        ++writes;
+        ++positionedWrites;
+        if (writes == failWriteNumber)
+            return failWith(failWriteWith);
+        if (largestWrite != 0 && size > largestWrite)
+            size = largestWrite;
+        return FileOps::pwrite(fd, data, size, offset);
     }
     int close(int fd) override
     {

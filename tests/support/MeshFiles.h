@@ -10,6 +10,7 @@
 #include <cstring>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "files/ByteOrder.h"
@@ -160,4 +161,56 @@ inline StlFile ParseStl(const std::string& bytes)
         stl.triangles.push_back({vertex(0), {vertex(1), vertex(2), vertex(3)}, ReadU16(t + 48)});
     }
     return stl;
+}
+
+// ---- 3MF model ------------------------------------------------------------------------
+
+struct ThreeMfModel {
+    std::string unit;                               // the model's unit attribute
+    std::vector<std::string> objects;               // each object's id and type, "1 model"
+    std::vector<std::string> buildItems;            // each item's objectid
+    std::vector<StlVertex> vertices;                // in order
+    std::vector<std::array<long, 3>> triangles;     // v1, v2, v3 as written
+    std::size_t oddNumbers = 0;  // numbers with an exponent, a sign, a comma or other text
+};
+
+// The value of attribute name in the element text (from its '<' to its '>').
+inline std::string XmlAttribute(std::string_view element, std::string_view name)
+{
+    std::string key(1, ' ');
+    key.append(name).append("=\"");
+    const std::size_t at = element.find(key);
+    if (at == std::string_view::npos)
+        return {};
+    const std::size_t start = at + key.size();
+    return std::string(element.substr(start, element.find('"', start) - start));
+}
+
+inline ThreeMfModel Parse3mfModel(const std::string& xml)
+{
+    ThreeMfModel model;
+    const auto number = [&](const std::string& text) {
+        if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos)
+            ++model.oddNumbers;
+        return text;
+    };
+    for (std::size_t at = xml.find('<'); at != std::string::npos; at = xml.find('<', at + 1)) {
+        const std::string_view element(xml.data() + at, xml.find('>', at) - at + 1);
+        if (element.starts_with("<model ")) {
+            model.unit = XmlAttribute(element, "unit");
+        } else if (element.starts_with("<object ")) {
+            model.objects.push_back(XmlAttribute(element, "id") + " " + XmlAttribute(element, "type"));
+        } else if (element.starts_with("<item ")) {
+            model.buildItems.push_back(XmlAttribute(element, "objectid"));
+        } else if (element.starts_with("<vertex ")) {
+            model.vertices.push_back({std::strtof(number(XmlAttribute(element, "x")).c_str(), nullptr),
+                                      std::strtof(number(XmlAttribute(element, "y")).c_str(), nullptr),
+                                      std::strtof(number(XmlAttribute(element, "z")).c_str(), nullptr)});
+        } else if (element.starts_with("<triangle ")) {
+            model.triangles.push_back({std::strtol(number(XmlAttribute(element, "v1")).c_str(), nullptr, 10),
+                                       std::strtol(number(XmlAttribute(element, "v2")).c_str(), nullptr, 10),
+                                       std::strtol(number(XmlAttribute(element, "v3")).c_str(), nullptr, 10)});
+        }
+    }
+    return model;
 }

@@ -86,6 +86,8 @@ struct CaptionRow {
 constexpr const char* kDxfWaiting = "Exporting DXF... Please Wait";
 constexpr const char* kStlWaiting = "Exporting STL... Please Wait";
 constexpr const char* kObjWaiting = "Exporting OBJ... Please Wait";
+constexpr const char* k3mfWaiting = "Exporting 3MF... Please Wait";
+constexpr const char* kHeightMapWaiting = "Exporting Height Map... Please Wait";
 
 class ExportCaptions : public ExportDxfCommandTest, public ::testing::WithParamInterface<CaptionRow> {};
 
@@ -126,7 +128,16 @@ INSTANTIATE_TEST_SUITE_P(
         CaptionRow{"StlFailing", "ExportSTL1", kStlWaiting, "missing/a.stl", kStlWaiting, "Invalid filename."},
         CaptionRow{"ObjConfirmed", "ExportOBJ1", kObjWaiting, "a.obj", "Exporting OBJ Complete", nullptr},
         CaptionRow{"ObjCancelled", "ExportOBJ1", kObjWaiting, nullptr, "Exporting OBJ Complete", nullptr},
-        CaptionRow{"ObjFailing", "ExportOBJ1", kObjWaiting, "missing/a.obj", kObjWaiting, "Invalid filename."}),
+        CaptionRow{"ObjFailing", "ExportOBJ1", kObjWaiting, "missing/a.obj", kObjWaiting, "Invalid filename."},
+        CaptionRow{"ThreeMfConfirmed", "Export3MF1", k3mfWaiting, "a.3mf", "Exporting 3MF Complete", nullptr},
+        CaptionRow{"ThreeMfCancelled", "Export3MF1", k3mfWaiting, nullptr, "Exporting 3MF Complete", nullptr},
+        CaptionRow{"ThreeMfFailing", "Export3MF1", k3mfWaiting, "missing/a.3mf", k3mfWaiting, "Invalid filename."},
+        CaptionRow{"HeightMapConfirmed", "ExportHeightMap1", kHeightMapWaiting, "a.png", "Exporting Height Map Complete",
+                   nullptr},
+        CaptionRow{"HeightMapCancelled", "ExportHeightMap1", kHeightMapWaiting, nullptr,
+                   "Exporting Height Map Complete", nullptr},
+        CaptionRow{"HeightMapFailing", "ExportHeightMap1", kHeightMapWaiting, "missing/a.r16", kHeightMapWaiting,
+                   "Invalid filename."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The waiting caption is shown without running other queued work inside the command.

@@ -1,8 +1,10 @@
-// File › Export STL and Export OBJ through the real menu items: their places in the menu,
-// captions, dialogs and failures, the files they write; and relief-foundry-convert, run
-// as a process, writing byte for byte what the window's three exports write after the
-// same picture was loaded with the same grid size and options.
+// File › Export STL, OBJ, 3MF and Height Map through the real menu items: their places in
+// the menu, captions, dialogs and failures, the files they write; and
+// relief-foundry-convert, run as a process, writing byte for byte what the window's
+// exports write after the same picture was loaded with the same grid size, options and
+// mesh settings.
 #include <QMenu>
+#include <optional>
 #include <QTest>
 #include <QToolButton>
 
@@ -26,6 +28,8 @@ struct MeshCommand {
 
 const MeshCommand kStl{"STL", "ExportSTL1", MeshFormat::Stl};
 const MeshCommand kObj{"OBJ", "ExportOBJ1", MeshFormat::Obj};
+const MeshCommand kThreeMf{"3MF", "Export3MF1", MeshFormat::ThreeMf};
+const MeshCommand kHeightMap{"Height Map", "ExportHeightMap1", MeshFormat::HeightPng};
 
 class ExportMeshCommandsTest : public MainWindowFixture {
 protected:
@@ -59,9 +63,10 @@ TEST_F(ExportMeshCommandsTest, TheItemsFollowExportDxfInTheFileMenu)
         captions << action->text();
     }
     EXPECT_EQ(names, (QStringList{"NewBMP1", "LoadBMP1", "ImportPicture1", "SaveBMP1", "N1", "ExportDXF1",
-                                  "ExportSTL1", "ExportOBJ1", "", "Exit1"}));
+                                  "ExportSTL1", "ExportOBJ1", "Export3MF1", "ExportHeightMap1", "", "Exit1"}));
     EXPECT_EQ(captions, (QStringList{"&New BMP", "&Load BMP", "&Import Picture...", "&Save BMP", "", "Export &DXF",
-                                     "Export S&TL...", "Export &OBJ...", "", "E&xit"}));
+                                     "Export S&TL...", "Export &OBJ...", "Export 3&MF...", "Export &Height Map...", "",
+                                     "E&xit"}));
 }
 
 TEST_F(ExportMeshCommandsTest, EachHasItsOwnDialogProposingTheSameNameEveryTime)
@@ -73,7 +78,11 @@ TEST_F(ExportMeshCommandsTest, EachHasItsOwnDialogProposingTheSameNameEveryTime)
     for (const Expected& e : {Expected{kStl, "Export To STL from Relief_Foundry", "Stereolithography(*.STL)", "*.STL",
                                        "VORTALQUENCH.STL"},
                               Expected{kObj, "Export To OBJ from Relief_Foundry", "Wavefront OBJ(*.OBJ)", "*.OBJ",
-                                       "VORTALQUENCH.OBJ"}}) {
+                                       "VORTALQUENCH.OBJ"},
+                              Expected{kThreeMf, "Export To 3MF from Relief_Foundry",
+                                       "3D Manufacturing Format (*.3mf)", "*.3mf", "VORTALQUENCH.3mf"},
+                              Expected{kHeightMap, "Export Height Map from Relief_Foundry", "16-bit PNG (*.png)",
+                                       "*.png", "VORTALQUENCH.png"}}) {
         dialogs.saveRequests.clear();
         saveAction->trigger();  // cancelled: leaves its own values in the shared dialog
         exportTo(e.command, QStringLiteral("first"));
@@ -86,6 +95,13 @@ TEST_F(ExportMeshCommandsTest, EachHasItsOwnDialogProposingTheSameNameEveryTime)
             EXPECT_EQ(request.settings.defaultExtension, e.pattern);
             EXPECT_EQ(request.settings.fileName, e.name);
             EXPECT_TRUE(request.settings.overwritePrompt);
+            if (&e.command == &kHeightMap) {
+                ASSERT_EQ(request.settings.moreFilters.size(), 1);
+                EXPECT_EQ(request.settings.moreFilters[0].label, "16-bit RAW (*.r16 *.raw)");
+                EXPECT_EQ(request.settings.moreFilters[0].pattern, "*.r16 *.raw");
+            } else {
+                EXPECT_TRUE(request.settings.moreFilters.isEmpty());
+            }
         }
     }
     // The dialog DXF export and Save BMP share kept its title: the mesh exports never used it.
@@ -100,7 +116,7 @@ TEST_F(ExportMeshCommandsTest, WriteWhatTheCoreWritesAndSampleAsTheDxfExportDoes
     exportBlackAction->trigger();
     EditorState expected = state();
     SampleHeights(expected, surface());
-    for (const MeshCommand* command : {&kStl, &kObj}) {
+    for (const MeshCommand* command : {&kStl, &kObj, &kThreeMf}) {
         const QByteArray core = coreOutput(*command);
         EXPECT_EQ(ReadWholeFile(exportTo(*command, QStringLiteral("mesh"))), core) << command->format;
         for (int i = 0; i <= HeightGrid::kMaxIndex; ++i)
@@ -115,10 +131,26 @@ TEST_F(ExportMeshCommandsTest, WriteWhatTheCoreWritesAndSampleAsTheDxfExportDoes
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+// The name's extension chooses: .png (or anything else) the PNG, .r16 and .raw the R16.
+// No sampling: the grid's heights stay as they were.
+TEST_F(ExportMeshCommandsTest, TheHeightMapsFormatFollowsTheNamesExtension)
+{
+    const QByteArray png = coreOutput({"PNG", "", MeshFormat::HeightPng});
+    const QByteArray raw = coreOutput({"R16", "", MeshFormat::HeightRaw});
+    ASSERT_EQ(raw.size(), 2 * 320 * 200);
+    ASSERT_TRUE(png.startsWith("\x89PNG"));
+    EXPECT_EQ(ReadWholeFile(exportTo(kHeightMap, QStringLiteral("map.png"))), png);
+    EXPECT_EQ(ReadWholeFile(exportTo(kHeightMap, QStringLiteral("map.r16"))), raw);
+    EXPECT_EQ(ReadWholeFile(exportTo(kHeightMap, QStringLiteral("MAP.RAW"))), raw);
+    EXPECT_EQ(ReadWholeFile(exportTo(kHeightMap, QStringLiteral("map.height"))), png);
+    EXPECT_EQ(state().heights.at(10, 10), 0.0);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
 TEST_F(ExportMeshCommandsTest, AnIconPictureStopsEitherBeforeAnyFile)
 {
     surface().putPicture(IconSurface().picture());
-    for (const MeshCommand* command : {&kStl, &kObj}) {
+    for (const MeshCommand* command : {&kStl, &kObj, &kThreeMf, &kHeightMap}) {
         dialogs.messages.clear();
         const QString file = exportTo(*command, QStringLiteral("icon.mesh"));
         EXPECT_FALSE(QFile::exists(file));
@@ -137,6 +169,8 @@ struct SameBytesRow {
     int downClicks, upClicks;  // on the grid-size arrows, downs first
     int gridSize;              // what the clicks give
     bool black, white;
+    std::optional<SolidSettings> solid = std::nullopt;  // chosen in Mesh Settings; none: not opened
+    const char* extension = nullptr;                     // the file's, when not the format's name
 };
 
 void PrintTo(const SameBytesRow& row, std::ostream* out) { *out << row.name; }
@@ -166,7 +200,12 @@ TEST_P(ConverterMatchesTheWindow, ForTheSamePictureGridAndOptions)
         exportBlackAction->trigger();
     if (!row.white)
         exportWhiteAction->trigger();
-    const QString windowFile = temp.path(QStringLiteral("window.") + QLatin1String(row.format));
+    if (row.solid) {
+        dialogs.meshSettingsAnswers.push_back(row.solid);
+        Find<QAction>(window, "MeshSettings1")->trigger();
+    }
+    const QLatin1String extension(row.extension ? row.extension : row.format);
+    const QString windowFile = temp.path(QStringLiteral("window.") + extension);
     dialogs.saveAnswers.push_back(windowFile);
     Find<QAction>(window, row.itemName)->trigger();
     ASSERT_TRUE(dialogs.messages.empty());
@@ -176,12 +215,22 @@ TEST_P(ConverterMatchesTheWindow, ForTheSamePictureGridAndOptions)
         arguments.push_back("--no-black");
     if (!row.white)
         arguments.push_back("--no-white");
-    arguments.insert(arguments.end(), {"relief.bmp", "-o", std::string("converted.") + row.format});
+    if (row.solid) {
+        const auto number = [](double value) { return QString::number(value, 'g', 17).toStdString(); };
+        arguments.insert(arguments.end(), {"--size-mm", number(row.solid->longestSideMm), "--relief-mm",
+                                           number(row.solid->reliefMm), "--base-mm", number(row.solid->baseMm)});
+        if (!row.solid->keepProportions)
+            arguments.push_back("--square");
+        if (row.solid->invert)
+            arguments.push_back("--invert");
+    }
+    const std::string converted = "converted." + std::string(extension.data(), std::size_t(extension.size()));
+    arguments.insert(arguments.end(), {"relief.bmp", "-o", converted});
     const ProgramRun run = RunProgram(RF_CONVERT_PROGRAM, arguments, temp.path());
     EXPECT_EQ(run.exitCode, 0) << run.err;
     const QByteArray windowBytes = ReadWholeFile(windowFile);
     ASSERT_GT(windowBytes.size(), 84);
-    EXPECT_TRUE(windowBytes == ReadWholeFile(temp.path(QStringLiteral("converted.") + QLatin1String(row.format))));
+    EXPECT_TRUE(windowBytes == ReadWholeFile(temp.path(QString::fromStdString(converted))));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -191,7 +240,15 @@ INSTANTIATE_TEST_SUITE_P(
                       SameBytesRow{"DxfGrid300WithoutEither", "dxf", "ExportDXF1", 0, 25, 300, false, false},
                       SameBytesRow{"DxfGrid1WithoutWhite", "dxf", "ExportDXF1", 5, 0, 1, true, false},
                       SameBytesRow{"StlGrid11", "stl", "ExportSTL1", 5, 1, 11, false, true},
-                      SameBytesRow{"ObjGrid30WithoutBlack", "obj", "ExportOBJ1", 2, 0, 30, false, true}),
+                      SameBytesRow{"ObjGrid30WithoutBlack", "obj", "ExportOBJ1", 2, 0, 30, false, true},
+                      SameBytesRow{"StlInItsOwnMillimetres", "stl", "ExportSTL1", 0, 3, 80, true, true,
+                                   SolidSettings{152.75, 4.5, 0.6, true, true}},
+                      SameBytesRow{"ThreeMfAtTheStart", "3mf", "Export3MF1", 0, 0, 50, true, true},
+                      SameBytesRow{"ThreeMfSquareGrid300", "3mf", "Export3MF1", 0, 25, 300, false, true,
+                                   SolidSettings{10000, 0.01, 10000, false, false}},
+                      SameBytesRow{"HeightMapPng", "png16", "ExportHeightMap1", 1, 0, 40, true, true,
+                                   std::nullopt, "png"},
+                      SameBytesRow{"HeightMapRaw", "r16", "ExportHeightMap1", 0, 0, 50, true, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The converter reads what Import Picture reads, as it reads it: a 16-bit grey height map

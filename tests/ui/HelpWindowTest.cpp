@@ -54,12 +54,12 @@ TEST_F(HelpWindowTest, ControlsSitAtTheirPlacesOnBlack)
     EXPECT_TRUE(helpMemo->tabChangesFocus());
 }
 
-// The forty-seven lines the program has always shown, then a blank line and the two
-// lines on the STL and OBJ exports.
+// The forty-seven lines the program has always shown, then a blank line and a line each
+// on the STL, OBJ, 3MF and height-map exports and the mesh settings.
 TEST_F(HelpWindowTest, TheTextHasItsFortySevenLinesWithTheirBlanks)
 {
     const QStringList lines = helpMemo->toPlainText().split(QLatin1Char('\n'));
-    ASSERT_EQ(lines.size(), 50);
+    ASSERT_EQ(lines.size(), 53);
     EXPECT_EQ(lines[0], "Use the menu to load, save and export images.");
     EXPECT_EQ(lines[5], "Tools: ");
     EXPECT_EQ(lines[6], "Pencil:  Left click on image to draw in current colour");
@@ -76,10 +76,16 @@ TEST_F(HelpWindowTest, TheTextHasItsFortySevenLinesWithTheirBlanks)
         EXPECT_FALSE(lines[filled].isEmpty()) << "line " << filled + 1;
     EXPECT_EQ(lines[46], "Relief_Foundry Version 1.0");
     EXPECT_TRUE(lines[47].isEmpty());
-    EXPECT_EQ(lines[48], "Export STL: a closed solid for 3D printing, with walls down to a base 1 unit below the "
-                         "lowest ground. Export Black and Export White do not apply to it: a solid with holes "
-                         "cannot be printed.");
+    EXPECT_EQ(lines[48], "Export STL: a closed solid for 3D printing in millimetres, with walls down to a flat base "
+                         "under the lowest ground, sized by Mesh Settings. Export Black and Export White do not "
+                         "apply to it: a solid with holes cannot be printed.");
     EXPECT_EQ(lines[49], "Export OBJ: the same faces as the DXF, for Blender and other modelling programs.");
+    EXPECT_EQ(lines[50], "Export 3MF: the same solid as Export STL in the 3D Manufacturing Format, which slicers take "
+                         "with its millimetres as it is.");
+    EXPECT_EQ(lines[51], "Export Height Map: the picture's heights at its own size for game engines and GIS tools, as "
+                         "a 16-bit PNG or a 16-bit RAW (.r16) file: all 766 levels, not 256.");
+    EXPECT_EQ(lines[52], "Mesh Settings (Options menu): the solid's longest side, relief and base in millimetres, in "
+                         "the picture's proportions or square, and inverted (white lowest) for lithophanes.");
 }
 
 TEST_F(HelpWindowTest, EscapeNeitherCloses)
@@ -96,7 +102,7 @@ TEST_F(HelpWindowTest, EnterBreaksTheLineInTheMemoAndClosesOnTheButton)
     helpMemo->moveCursor(QTextCursor::Start);
     QTest::keyClick(helpMemo, Qt::Key_Return);
     EXPECT_TRUE(help->isVisible());
-    EXPECT_EQ(helpMemo->document()->blockCount(), 51);  // the text's 50 lines and the new one
+    EXPECT_EQ(helpMemo->document()->blockCount(), 54);  // the text's 53 lines and the new one
     QTest::keyClick(helpMemo, Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(helpOk));
     QTest::keyClick(helpOk, Qt::Key_Return);
@@ -161,7 +167,7 @@ TEST_F(HelpWindowTest, TypedTextPlaceAndSizeSurviveAReopen)
     help->setGeometry(QRect(30, 40, 300, 200));
     QTest::mouseClick(helpOk, Qt::LeftButton);
     Open();
-    EXPECT_TRUE(helpMemo->toPlainText().endsWith("for Blender and other modelling programs.my notes"));
+    EXPECT_TRUE(helpMemo->toPlainText().endsWith("inverted (white lowest) for lithophanes.my notes"));
     EXPECT_EQ(help->geometry(), QRect(30, 40, 300, 200));
 }
 

@@ -115,7 +115,7 @@ TEST_F(ImportPictureTest, ItemComesRightAfterLoadBmp)
     for (QAction* item : file->actions())
         names << item->objectName();
     EXPECT_EQ(names, QStringList({"NewBMP1", "LoadBMP1", "ImportPicture1", "SaveBMP1", "N1", "ExportDXF1", "ExportSTL1",
-                                  "ExportOBJ1", "", "Exit1"}));
+                                  "ExportOBJ1", "Export3MF1", "ExportHeightMap1", "", "Exit1"}));
     EXPECT_EQ(importAction->text(), "&Import Picture...");
     EXPECT_TRUE(importAction->shortcut().isEmpty());
 }

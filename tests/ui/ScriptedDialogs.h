@@ -20,6 +20,9 @@ public:
     struct ColourRequest {
         ColourValue initial;
     };
+    struct MeshSettingsRequest {
+        SolidSettings current;
+    };
     struct MessageRequest {
         QString title;
         QString text;
@@ -35,11 +38,13 @@ public:
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<QString>> saveAnswers;
     std::deque<std::optional<ColourValue>> colourAnswers;
+    std::deque<std::optional<SolidSettings>> meshSettingsAnswers;
 
     // What was asked, in order.
     std::vector<FileRequest> openRequests;
     std::vector<FileRequest> saveRequests;
     std::vector<ColourRequest> colourRequests;
+    std::vector<MeshSettingsRequest> meshSettingsRequests;
     std::vector<MessageRequest> messages;
 
     // Runs while a dialog "is open", e.g. to look at the window behind it.
@@ -61,6 +66,12 @@ public:
     {
         colourRequests.push_back({initial});
         return Next(colourAnswers);
+    }
+
+    std::optional<SolidSettings> meshSettings(QWidget*, const SolidSettings& current) override
+    {
+        meshSettingsRequests.push_back({current});
+        return Next(meshSettingsAnswers);
     }
 
     void message(QWidget*, const QString& title, const QString& text, Icon icon) override

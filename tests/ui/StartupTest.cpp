@@ -172,7 +172,12 @@ TEST_F(StartupTest, MenusCarryCaptionsSeparatorsAndTheF1Shortcut)
     for (QAction* item : fileMenu->menu()->actions())
         file << (item->isSeparator() ? QStringLiteral("-") : item->text());
     EXPECT_EQ(file, QStringList({"&New BMP", "&Load BMP", "&Import Picture...", "&Save BMP", "-", "Export &DXF",
-                                 "Export S&TL...", "Export &OBJ...", "-", "E&xit"}));
+                                 "Export S&TL...", "Export &OBJ...", "Export 3&MF...", "Export &Height Map...", "-",
+                                 "E&xit"}));
+    QStringList options;
+    for (QAction* item : optionsMenu->menu()->actions())
+        options << (item->isSeparator() ? QStringLiteral("-") : item->text());
+    EXPECT_EQ(options, QStringList({"Export &Black", "Export &White", "-", "&Mesh Settings..."}));
     EXPECT_TRUE(firstSeparator->isSeparator());
     EXPECT_EQ(exportBlackAction->text(), "Export &Black");
     EXPECT_EQ(exportWhiteAction->text(), "Export &White");
