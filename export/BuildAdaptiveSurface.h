@@ -1,0 +1,47 @@
+#pragma once
+#include <cstddef>
+
+#include "export/AdaptiveSurface.h"
+#include "export/HeightField.h"
+#include "export/MeshingProgress.h"
+
+struct AdaptiveSurfaceOptions {
+    // Told the part done now and then (never on other threads); returns false to stop.
+    // May be empty.
+    ProgressCallback progress;
+    // The most triangles the whole picture is refined at once. A surface that would need
+    // more is built in tiles instead (see TiledSurface.h): denser surfaces go faster that
+    // way and take far less memory, sparse ones come out with fewer triangles whole.
+    // 0 chooses max(65536, pixels / 32).
+    std::size_t wholeTriangleLimit = 0;
+    int tileSide = 255;  // pixel steps between tile borders, 2..255
+    int threads = 2;     // for the tiles; the result is the same for any number
+};
+
+// The top surface of field: a triangulation of some of its pixel centres such that at
+// every pixel centre the surface (each triangle interpolating its corners' sums) differs
+// from the pixel's sum by at most maxErrorTenths / 10, exactly (whole-number arithmetic,
+// no rounding). With 0 every pixel lies on the surface, through as few vertices as the
+// method finds: a flat or evenly sloping picture gives 2 triangles. See AdaptiveSurface
+// for its shape and winding.
+//
+// How: greedy insertion into a Delaunay triangulation (GreedyInsertion.h), then vertex
+// removal (VertexRemoval.h), over the whole picture; in tiles past the triangle limit.
+// The same field and error always give the same surface, byte for byte.
+//
+// A picture one pixel wide or high has no area: the surface then has no vertices and
+// no triangles (and the caller refuses the export). Memory: the whole-picture run keeps
+// below about 100 bytes a triangle of the limit (about 210 MB for 8192 x 8192), a tiled
+// surface about 6 bytes a triangle and 4 a vertex (about 1.1 GB for 8192 x 8192 pure
+// noise at error 0, every pixel a vertex), plus 15 MB a thread.
+//
+// Throws std::invalid_argument when CheckHeightField does or maxErrorTenths is outside
+// 0..7650; MeshingCancelled when the progress callback returns false (nothing is kept);
+// std::bad_alloc when memory runs out.
+AdaptiveSurface BuildAdaptiveSurface(const HeightField& field, int maxErrorTenths,
+                                     const AdaptiveSurfaceOptions& options = {});
+
+// The same with the error in thousandths of a sum (0..765000), for limits that tenths
+// cannot name, such as 1 % of the range (7.65).
+AdaptiveSurface BuildAdaptiveSurfaceThousandths(const HeightField& field, int maxErrorThousandths,
+                                                const AdaptiveSurfaceOptions& options = {});

@@ -1,0 +1,284 @@
+#include "export/TiledSurface.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "export/GreedyInsertion.h"
+#include "export/LineSimplification.h"
+#include "export/VertexRemoval.h"
+
+namespace {
+
+// Where the tile borders lie along one side: 0 = b_0 < b_1 < ... < b_n = extent, no two
+// more than tileSide apart.
+std::vector<int> Borders(int extent, int tileSide)
+{
+    const int count = (extent + tileSide - 1) / tileSide;
+    std::vector<int> borders(static_cast<std::size_t>(count) + 1);
+    for (int i = 0; i <= count; ++i)
+        borders[static_cast<std::size_t>(i)] = static_cast<int>(static_cast<long long>(extent) * i / count);
+    return borders;
+}
+
+// The tile a border coordinate belongs to: the last whose first border is at or before it.
+int TileOf(const std::vector<int>& borders, int at)
+{
+    const auto after = std::upper_bound(borders.begin(), borders.end() - 1, at);
+    return static_cast<int>(after - borders.begin()) - 1;
+}
+
+struct Tile {
+    std::vector<PackedPoint> own;       // its vertices not on a border it shares to the right or below
+    std::vector<PackedPoint> borrowed;  // those that are, their owners' vertices
+    std::vector<std::uint16_t> corners; // own first, then borrowed
+    // Own vertices on the left and top borders, the ones other tiles borrow: pixel
+    // index and own number, by pixel index.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> directory;
+};
+
+class TiledBuild {
+public:
+    TiledBuild(const HeightField& field, int thousandths, int tileSide)
+        : field_(field),
+          thousandths_(thousandths),
+          columns_(Borders(field.width - 1, tileSide)),
+          rows_(Borders(field.height - 1, tileSide))
+    {
+    }
+
+    int tileCount() const { return columnCount() * rowCount(); }
+    int columnCount() const { return static_cast<int>(columns_.size()) - 1; }
+    int rowCount() const { return static_cast<int>(rows_.size()) - 1; }
+
+    // The points each border between two tile corners keeps (ends left out), along rows
+    // and along columns.
+    void simplifyBorders()
+    {
+        across_.resize(rows_.size() * static_cast<std::size_t>(columnCount()));
+        down_.resize(static_cast<std::size_t>(rowCount()) * columns_.size());
+        for (std::size_t j = 0; j < rows_.size(); ++j)
+            for (int i = 0; i < columnCount(); ++i)
+                across_[j * static_cast<std::size_t>(columnCount()) + static_cast<std::size_t>(i)] =
+                    inner(LatticePoint{column(i), rows_[j]}, LatticePoint{column(i + 1), rows_[j]});
+        for (int j = 0; j < rowCount(); ++j)
+            for (std::size_t i = 0; i < columns_.size(); ++i)
+                down_[static_cast<std::size_t>(j) * columns_.size() + i] =
+                    inner(LatticePoint{columns_[i], row(j)}, LatticePoint{columns_[i], row(j + 1)});
+    }
+
+    std::int64_t tileArea(int tile) const
+    {
+        const int i = tile % columnCount(), j = tile / columnCount();
+        return static_cast<std::int64_t>(column(i + 1) - column(i)) * (row(j + 1) - row(j));
+    }
+
+    Tile buildTile(int tile, ProgressMeter& meter) const
+    {
+        const int i = tile % columnCount(), j = tile / columnCount();
+        const int left = column(i), right = column(i + 1), top = row(j), bottom = row(j + 1);
+        GreedyInsertion insertion(field_, thousandths_, {left, top, right, bottom});
+        for (const LatticePoint p : acrossPoints(j, i))
+            insertion.insertBorderPoint(p);
+        for (const LatticePoint p : downPoints(j, i + 1))
+            insertion.insertBorderPoint(p);
+        for (const LatticePoint p : acrossPoints(j + 1, i))
+            insertion.insertBorderPoint(p);
+        for (const LatticePoint p : downPoints(j, i))
+            insertion.insertBorderPoint(p);
+        insertion.refine(SIZE_MAX, meter);
+        TriangleMesh mesh = insertion.takeMesh();
+        RemoveVertices(field_, thousandths_, mesh, meter);
+        return compact(mesh, i, j);
+    }
+
+    AdaptiveSurface assemble(std::vector<Tile>& tiles) const
+    {
+        AdaptiveSurface surface;
+        surface.width = field_.width;
+        surface.height = field_.height;
+        surface.blocks.resize(tiles.size());
+        std::uint32_t next = 0;
+        for (std::size_t t = 0; t < tiles.size(); ++t) {
+            surface.blocks[t].firstVertex = next;
+            next += static_cast<std::uint32_t>(tiles[t].own.size());
+        }
+        for (std::size_t t = 0; t < tiles.size(); ++t) {
+            SurfaceBlock& block = surface.blocks[t];
+            for (const PackedPoint p : tiles[t].borrowed)
+                block.borrowed.push_back(globalNumber(tiles, surface, p.unpack()));
+            block.vertices = std::move(tiles[t].own);
+            block.narrowCorners = std::move(tiles[t].corners);
+            tiles[t] = Tile();
+        }
+        return surface;
+    }
+
+private:
+    int column(int i) const { return columns_[static_cast<std::size_t>(i)]; }
+    int row(int j) const { return rows_[static_cast<std::size_t>(j)]; }
+
+    std::vector<int> inner(LatticePoint from, LatticePoint to) const
+    {
+        std::vector<int> kept = SimplifyLine(field_, from, to, thousandths_);
+        return std::vector<int>(kept.begin() + 1, kept.end() - 1);
+    }
+
+    std::vector<LatticePoint> acrossPoints(int j, int i) const
+    {
+        std::vector<LatticePoint> points;
+        for (const int offset : across_[static_cast<std::size_t>(j) * static_cast<std::size_t>(columnCount()) + static_cast<std::size_t>(i)])
+            points.push_back({column(i) + offset, row(j)});
+        return points;
+    }
+
+    std::vector<LatticePoint> downPoints(int j, int i) const
+    {
+        std::vector<LatticePoint> points;
+        for (const int offset : down_[static_cast<std::size_t>(j) * columns_.size() + static_cast<std::size_t>(i)])
+            points.push_back({column(i), row(j) + offset});
+        return points;
+    }
+
+    // The tile's mesh numbered its own vertices first, in 16 bits.
+    Tile compact(const TriangleMesh& mesh, int i, int j) const
+    {
+        const int shareRight = i + 1 < columnCount() ? column(i + 1) : -1;
+        const int shareBelow = j + 1 < rowCount() ? row(j + 1) : -1;
+        Tile tile;
+        std::vector<std::uint16_t> local(mesh.points.size());
+        for (std::size_t p = 0; p < mesh.points.size(); ++p) {
+            const LatticePoint at = mesh.points[p].unpack();
+            if (at.c != shareRight && at.r != shareBelow) {
+                local[p] = static_cast<std::uint16_t>(tile.own.size());
+                if (at.c == column(i) || at.r == row(j))
+                    tile.directory.emplace_back(static_cast<std::uint32_t>(field_.indexOf(at.c, at.r)),
+                                                static_cast<std::uint32_t>(tile.own.size()));
+                tile.own.push_back(mesh.points[p]);
+            }
+        }
+        for (std::size_t p = 0; p < mesh.points.size(); ++p) {
+            const LatticePoint at = mesh.points[p].unpack();
+            if (at.c == shareRight || at.r == shareBelow) {
+                local[p] = static_cast<std::uint16_t>(tile.own.size() + tile.borrowed.size());
+                tile.borrowed.push_back(mesh.points[p]);
+            }
+        }
+        std::sort(tile.directory.begin(), tile.directory.end());
+        tile.corners.reserve(mesh.corners.size());
+        for (const std::int32_t corner : mesh.corners)
+            tile.corners.push_back(local[static_cast<std::size_t>(corner)]);
+        return tile;
+    }
+
+    std::uint32_t globalNumber(const std::vector<Tile>& tiles, const AdaptiveSurface& surface, LatticePoint p) const
+    {
+        const auto owner = static_cast<std::size_t>(TileOf(rows_, p.r) * columnCount() + TileOf(columns_, p.c));
+        const auto& directory = tiles[owner].directory;
+        const auto pixel = static_cast<std::uint32_t>(field_.indexOf(p.c, p.r));
+        const auto found = std::lower_bound(directory.begin(), directory.end(), std::make_pair(pixel, std::uint32_t{0}));
+        return surface.blocks[owner].firstVertex + found->second;
+    }
+
+    const HeightField& field_;
+    int thousandths_;
+    std::vector<int> columns_, rows_;
+    std::vector<std::vector<int>> across_;  // [row border][tile column]: offsets along it
+    std::vector<std::vector<int>> down_;    // [tile row][column border]
+};
+
+// The helper threads, joined however the caller's own work ends.
+class Helpers {
+public:
+    Helpers() = default;
+    Helpers(const Helpers&) = delete;
+    Helpers& operator=(const Helpers&) = delete;
+    ~Helpers() { joinAll(); }
+
+    // A thread that cannot be had leaves the work to the threads there are.
+    template <class Work>
+    void start(Work&& work)
+    {
+        try {
+            threads_.emplace_back(std::forward<Work>(work));
+        } catch (const std::system_error&) {
+        }
+    }
+
+    void joinAll()
+    {
+        for (std::thread& thread : threads_)
+            if (thread.joinable())
+                thread.join();
+    }
+
+private:
+    std::vector<std::thread> threads_;
+};
+
+} // namespace
+
+AdaptiveSurface BuildTiledSurface(const HeightField& field, int maxErrorThousandths, int tileSide, int threads,
+                                  ProgressMeter& meter)
+{
+    TiledBuild build(field, maxErrorThousandths, tileSide);
+    build.simplifyBorders();
+    std::vector<Tile> tiles(static_cast<std::size_t>(build.tileCount()));
+
+    const double totalArea = static_cast<double>(field.width - 1) * (field.height - 1);
+    std::atomic<int> nextTile{0};
+    std::atomic<std::int64_t> areaDone{0};
+    std::atomic<bool> stop{false};
+    std::mutex failureMutex;
+    std::exception_ptr failure;
+
+    const auto workThrough = [&](ProgressMeter& tileMeter) {
+        for (int tile = nextTile++; tile < build.tileCount() && !stop; tile = nextTile++) {
+            tiles[static_cast<std::size_t>(tile)] = build.buildTile(tile, tileMeter);
+            areaDone += build.tileArea(tile);
+        }
+    };
+    const auto helper = [&] {
+        // Only the caller's thread talks to the caller; a helper only hears when to stop.
+        ProgressMeter helperMeter([&](double) { return !stop.load(); });
+        try {
+            workThrough(helperMeter);
+        } catch (const MeshingCancelled&) {
+        } catch (...) {
+            const std::lock_guard<std::mutex> lock(failureMutex);
+            if (!failure)
+                failure = std::current_exception();
+            stop = true;
+        }
+    };
+
+    {
+        Helpers helpers;
+        try {
+            for (int t = 1; t < threads && t < build.tileCount(); ++t)
+                helpers.start(helper);
+            ProgressMeter callerMeter([&](double) {
+                meter.report(static_cast<double>(areaDone.load()) / totalArea);
+                return !stop.load();
+            });
+            workThrough(callerMeter);
+        } catch (...) {
+            stop = true;
+            helpers.joinAll();
+            // A helper's failure is what stopped the caller.
+            if (failure)
+                std::rethrow_exception(failure);
+            throw;
+        }
+        helpers.joinAll();
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+    meter.report(1.0);
+    return build.assemble(tiles);
+}
