@@ -1,35 +1,25 @@
 #include "export/BuildAdaptiveSurface.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <vector>
 #include <stdexcept>
 
-#include "export/GreedyInsertion.h"
 #include "export/TiledSurface.h"
-#include "export/VertexRemoval.h"
 #include "files/ChannelSum.h"
 
 namespace {
 
-// The greedy part of a whole-picture run and the removal after it, as parts of the
-// progress bar.
-constexpr double kInsertionShare = 0.85;
+// Pictures at least this long get two tiles (strips across the longer side) even when
+// their surface is sparse: one for each of two threads.
+constexpr int kHalvedFrom = 512;
 
 std::size_t WholeTriangleLimit(const HeightField& field, const AdaptiveSurfaceOptions& options)
 {
     if (options.wholeTriangleLimit != 0)
         return options.wholeTriangleLimit;
     return std::max<std::size_t>(65536, field.pixelCount() / 32);
-}
-
-AdaptiveSurface SingleBlock(const HeightField& field, const TriangleMesh& mesh)
-{
-    AdaptiveSurface surface;
-    surface.width = field.width;
-    surface.height = field.height;
-    SurfaceBlock& block = surface.blocks.emplace_back();
-    block.vertices = mesh.points;
-    block.wideCorners.assign(mesh.corners.begin(), mesh.corners.end());
-    return surface;
 }
 
 } // namespace
@@ -49,29 +39,33 @@ AdaptiveSurface BuildAdaptiveSurfaceThousandths(const HeightField& field, int ma
         throw std::invalid_argument("adaptive surface: error out of 0..765");
     if (options.tileSide < 2 || options.tileSide > 255 || options.threads < 1)
         throw std::invalid_argument("adaptive surface: tile side out of 2..255 or no thread");
-    AdaptiveSurface surface;
-    surface.width = field.width;
-    surface.height = field.height;
-    if (field.width == 1 || field.height == 1)
-        return surface;
+    if (field.width == 1 || field.height == 1) {
+        AdaptiveSurface empty;
+        empty.width = field.width;
+        empty.height = field.height;
+        return empty;
+    }
 
     ProgressMeter meter(options.progress);
     meter.report(0);
-    {
-        GreedyInsertion whole(field, maxErrorThousandths, {0, 0, field.width - 1, field.height - 1});
-        meter.setStage(0, kInsertionShare);
-        if (whole.refine(WholeTriangleLimit(field, options), meter) == GreedyInsertion::Outcome::Done) {
-            TriangleMesh mesh = whole.takeMesh();
-            meter.setStage(kInsertionShare, 1);
-            RemoveVertices(field, maxErrorThousandths, mesh, meter);
-            surface = SingleBlock(field, mesh);
-        }
-    }
-    if (surface.blocks.empty()) {
+    // Whole, or in two halves of a long picture; in small tiles when that takes too many
+    // triangles.
+    const int lastColumn = field.width - 1, lastRow = field.height - 1;
+    const bool halved = std::max(field.width, field.height) >= kHalvedFrom;
+    const bool acrossColumns = field.width >= field.height;
+    const std::vector<int> columns = halved && acrossColumns ? std::vector<int>{0, lastColumn / 2, lastColumn}
+                                                             : std::vector<int>{0, lastColumn};
+    const std::vector<int> rows = halved && !acrossColumns ? std::vector<int>{0, lastRow / 2, lastRow}
+                                                           : std::vector<int>{0, lastRow};
+    const std::size_t limit = WholeTriangleLimit(field, options) / (halved ? 2 : 1);
+    std::optional<AdaptiveSurface> surface =
+        BuildTiles(field, maxErrorThousandths, columns, rows, std::max<std::size_t>(limit, 1), options.threads, meter);
+    if (!surface) {
         meter.setStage(meter.reported(), 1);
-        surface = BuildTiledSurface(field, maxErrorThousandths, options.tileSide, options.threads, meter);
+        surface = BuildTiles(field, maxErrorThousandths, TileBorders(lastColumn, options.tileSide),
+                             TileBorders(lastRow, options.tileSide), SIZE_MAX, options.threads, meter);
     }
     meter.setStage(0, 1);
     meter.report(1);
-    return surface;
+    return std::move(*surface);
 }

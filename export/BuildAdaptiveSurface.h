@@ -9,13 +9,13 @@ struct AdaptiveSurfaceOptions {
     // Told the part done now and then (never on other threads); returns false to stop.
     // May be empty.
     ProgressCallback progress;
-    // The most triangles the whole picture is refined at once. A surface that would need
-    // more is built in tiles instead (see TiledSurface.h): denser surfaces go faster that
-    // way and take far less memory, sparse ones come out with fewer triangles whole.
-    // 0 chooses max(65536, pixels / 32).
+    // The most triangles the picture is refined with at once (whole, or in two halves
+    // that share this). A surface that would need more is built in small tiles instead:
+    // denser surfaces go faster that way and take far less memory, sparse ones come out
+    // with fewer triangles whole. 0 chooses max(65536, pixels / 32).
     std::size_t wholeTriangleLimit = 0;
-    int tileSide = 255;  // pixel steps between tile borders, 2..255
-    int threads = 2;     // for the tiles; the result is the same for any number
+    int tileSide = 255;  // pixel steps between small tiles' borders, 2..255
+    int threads = 2;     // 1 or 2; the result is the same either way
 };
 
 // The top surface of field: a triangulation of some of its pixel centres such that at
@@ -26,18 +26,20 @@ struct AdaptiveSurfaceOptions {
 // for its shape and winding.
 //
 // How: greedy insertion into a Delaunay triangulation (GreedyInsertion.h), then vertex
-// removal (VertexRemoval.h), over the whole picture; in tiles past the triangle limit.
-// The same field and error always give the same surface, byte for byte.
+// removal (VertexRemoval.h). A picture at least 512 pixels long is done in two halves,
+// one for each thread, their shared border simplified first (TiledSurface.h); past the
+// triangle limit, in small tiles. The same field and error always give the same
+// surface, byte for byte, on one thread or two.
 //
 // A picture one pixel wide or high has no area: the surface then has no vertices and
-// no triangles (and the caller refuses the export). Memory: the whole-picture run keeps
-// below about 100 bytes a triangle of the limit (about 210 MB for 8192 x 8192), a tiled
-// surface about 6 bytes a triangle and 4 a vertex (about 1.1 GB for 8192 x 8192 pure
-// noise at error 0, every pixel a vertex), plus 15 MB a thread.
+// no triangles (and the caller refuses the export). Memory: the run in halves keeps
+// below about 100 bytes a triangle of the limit (some 210 MB for 8192 x 8192); a surface
+// in small tiles takes 6 bytes a triangle and 4 a vertex (some 1.1 GB for 8192 x 8192
+// pure noise at error 0, every pixel a vertex), and each thread 15 MB more.
 //
-// Throws std::invalid_argument when CheckHeightField does or maxErrorTenths is outside
-// 0..7650; MeshingCancelled when the progress callback returns false (nothing is kept);
-// std::bad_alloc when memory runs out.
+// Throws std::invalid_argument when CheckHeightField does, maxErrorTenths is outside
+// 0..7650, or an option is out of range; MeshingCancelled when the progress callback
+// returns false (nothing is kept); std::bad_alloc when memory runs out.
 AdaptiveSurface BuildAdaptiveSurface(const HeightField& field, int maxErrorTenths,
                                      const AdaptiveSurfaceOptions& options = {});
 

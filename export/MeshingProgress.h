@@ -49,6 +49,14 @@ public:
     }
     double reported() const { return reported_; }
 
+    // Starts over from 0 with no stage, for the next of several runs.
+    void restart()
+    {
+        reported_ = 0;
+        stageFrom_ = 0;
+        stageTo_ = 1;
+    }
+
 private:
     // About a millisecond of scanning.
     static constexpr std::int64_t kReportEvery = std::int64_t{1} << 20;

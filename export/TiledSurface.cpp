@@ -15,16 +15,17 @@
 
 namespace {
 
-// Where the tile borders lie along one side: 0 = b_0 < b_1 < ... < b_n = extent, no two
-// more than tileSide apart.
-std::vector<int> Borders(int extent, int tileSide)
-{
-    const int count = (extent + tileSide - 1) / tileSide;
-    std::vector<int> borders(static_cast<std::size_t>(count) + 1);
-    for (int i = 0; i <= count; ++i)
-        borders[static_cast<std::size_t>(i)] = static_cast<int>(static_cast<long long>(extent) * i / count);
-    return borders;
-}
+// The greedy part of a tile and the removal after it, as parts of its progress.
+constexpr double kInsertionShare = 0.85;
+
+// A tile of at most this many points numbers its corners in 16 bits.
+constexpr std::size_t kNarrowPoints = 65536;
+
+// Thrown inside a thread's work when another thread has stopped the run.
+struct TilesStopped {};
+
+// The part of the run in progress, tile by tile (1 once done), for the caller's report.
+using TileProgress = std::vector<std::atomic<float>>;
 
 // The tile a border coordinate belongs to: the last whose first border is at or before it.
 int TileOf(const std::vector<int>& borders, int at)
@@ -34,9 +35,11 @@ int TileOf(const std::vector<int>& borders, int at)
 }
 
 struct Tile {
+    bool overLimit = false;
     std::vector<PackedPoint> own;       // its vertices not on a border it shares to the right or below
     std::vector<PackedPoint> borrowed;  // those that are, their owners' vertices
-    std::vector<std::uint16_t> corners; // own first, then borrowed
+    std::vector<std::uint16_t> narrowCorners;  // own first, then borrowed: in a small tile
+    std::vector<std::uint32_t> wideCorners;    // the same in a large one
     // Own vertices on the left and top borders, the ones other tiles borrow: pixel
     // index and own number, by pixel index.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> directory;
@@ -44,11 +47,8 @@ struct Tile {
 
 class TiledBuild {
 public:
-    TiledBuild(const HeightField& field, int thousandths, int tileSide)
-        : field_(field),
-          thousandths_(thousandths),
-          columns_(Borders(field.width - 1, tileSide)),
-          rows_(Borders(field.height - 1, tileSide))
+    TiledBuild(const HeightField& field, int thousandths, std::vector<int> columns, std::vector<int> rows)
+        : field_(field), thousandths_(thousandths), columns_(std::move(columns)), rows_(std::move(rows))
     {
     }
 
@@ -78,7 +78,7 @@ public:
         return static_cast<std::int64_t>(column(i + 1) - column(i)) * (row(j + 1) - row(j));
     }
 
-    Tile buildTile(int tile, ProgressMeter& meter) const
+    Tile buildTile(int tile, std::size_t triangleLimit, ProgressMeter& meter) const
     {
         const int i = tile % columnCount(), j = tile / columnCount();
         const int left = column(i), right = column(i + 1), top = row(j), bottom = row(j + 1);
@@ -91,8 +91,14 @@ public:
             insertion.insertBorderPoint(p);
         for (const LatticePoint p : downPoints(j, i))
             insertion.insertBorderPoint(p);
-        insertion.refine(SIZE_MAX, meter);
+        meter.setStage(0, kInsertionShare);
+        if (insertion.refine(triangleLimit, meter) == GreedyInsertion::Outcome::OverBudget) {
+            Tile over;
+            over.overLimit = true;
+            return over;
+        }
         TriangleMesh mesh = insertion.takeMesh();
+        meter.setStage(kInsertionShare, 1);
         RemoveVertices(field_, thousandths_, mesh, meter);
         return compact(mesh, i, j);
     }
@@ -113,7 +119,8 @@ public:
             for (const PackedPoint p : tiles[t].borrowed)
                 block.borrowed.push_back(globalNumber(tiles, surface, p.unpack()));
             block.vertices = std::move(tiles[t].own);
-            block.narrowCorners = std::move(tiles[t].corners);
+            block.narrowCorners = std::move(tiles[t].narrowCorners);
+            block.wideCorners = std::move(tiles[t].wideCorners);
             tiles[t] = Tile();
         }
         return surface;
@@ -145,17 +152,17 @@ private:
         return points;
     }
 
-    // The tile's mesh numbered its own vertices first, in 16 bits.
+    // The tile's mesh numbered its own vertices first, in 16 bits if they fit.
     Tile compact(const TriangleMesh& mesh, int i, int j) const
     {
         const int shareRight = i + 1 < columnCount() ? column(i + 1) : -1;
         const int shareBelow = j + 1 < rowCount() ? row(j + 1) : -1;
         Tile tile;
-        std::vector<std::uint16_t> local(mesh.points.size());
+        std::vector<std::uint32_t> local(mesh.points.size());
         for (std::size_t p = 0; p < mesh.points.size(); ++p) {
             const LatticePoint at = mesh.points[p].unpack();
             if (at.c != shareRight && at.r != shareBelow) {
-                local[p] = static_cast<std::uint16_t>(tile.own.size());
+                local[p] = static_cast<std::uint32_t>(tile.own.size());
                 if (at.c == column(i) || at.r == row(j))
                     tile.directory.emplace_back(static_cast<std::uint32_t>(field_.indexOf(at.c, at.r)),
                                                 static_cast<std::uint32_t>(tile.own.size()));
@@ -165,14 +172,20 @@ private:
         for (std::size_t p = 0; p < mesh.points.size(); ++p) {
             const LatticePoint at = mesh.points[p].unpack();
             if (at.c == shareRight || at.r == shareBelow) {
-                local[p] = static_cast<std::uint16_t>(tile.own.size() + tile.borrowed.size());
+                local[p] = static_cast<std::uint32_t>(tile.own.size() + tile.borrowed.size());
                 tile.borrowed.push_back(mesh.points[p]);
             }
         }
         std::sort(tile.directory.begin(), tile.directory.end());
-        tile.corners.reserve(mesh.corners.size());
-        for (const std::int32_t corner : mesh.corners)
-            tile.corners.push_back(local[static_cast<std::size_t>(corner)]);
+        if (mesh.points.size() <= kNarrowPoints) {
+            tile.narrowCorners.reserve(mesh.corners.size());
+            for (const std::int32_t corner : mesh.corners)
+                tile.narrowCorners.push_back(static_cast<std::uint16_t>(local[static_cast<std::size_t>(corner)]));
+        } else {
+            tile.wideCorners.reserve(mesh.corners.size());
+            for (const std::int32_t corner : mesh.corners)
+                tile.wideCorners.push_back(local[static_cast<std::size_t>(corner)]);
+        }
         return tile;
     }
 
@@ -223,32 +236,68 @@ private:
 
 } // namespace
 
-AdaptiveSurface BuildTiledSurface(const HeightField& field, int maxErrorThousandths, int tileSide, int threads,
-                                  ProgressMeter& meter)
+std::vector<int> TileBorders(int extent, int side)
 {
-    TiledBuild build(field, maxErrorThousandths, tileSide);
-    build.simplifyBorders();
-    std::vector<Tile> tiles(static_cast<std::size_t>(build.tileCount()));
+    const int count = (extent + side - 1) / side;
+    std::vector<int> borders(static_cast<std::size_t>(count) + 1);
+    for (int i = 0; i <= count; ++i)
+        borders[static_cast<std::size_t>(i)] = static_cast<int>(static_cast<long long>(extent) * i / count);
+    return borders;
+}
 
-    const double totalArea = static_cast<double>(field.width - 1) * (field.height - 1);
+std::optional<AdaptiveSurface> BuildTiles(const HeightField& field, int maxErrorThousandths,
+                                          const std::vector<int>& columns, const std::vector<int>& rows,
+                                          std::size_t tileTriangleLimit, int threads, ProgressMeter& meter)
+{
+    TiledBuild build(field, maxErrorThousandths, columns, rows);
+    build.simplifyBorders();
+    const auto tileCount = static_cast<std::size_t>(build.tileCount());
+    std::vector<Tile> tiles(tileCount);
+    TileProgress progress(tileCount);
+    for (std::atomic<float>& part : progress)
+        part = 0;
+
     std::atomic<int> nextTile{0};
-    std::atomic<std::int64_t> areaDone{0};
     std::atomic<bool> stop{false};
     std::mutex failureMutex;
     std::exception_ptr failure;
 
-    const auto workThrough = [&](ProgressMeter& tileMeter) {
+    // Each thread's meter tells it the part done of its tile (and whether to stop).
+    std::atomic<int> current[2] = {{-1}, {-1}};
+    const auto workThrough = [&](ProgressMeter& tileMeter, std::atomic<int>& working) {
         for (int tile = nextTile++; tile < build.tileCount() && !stop; tile = nextTile++) {
-            tiles[static_cast<std::size_t>(tile)] = build.buildTile(tile, tileMeter);
-            areaDone += build.tileArea(tile);
+            working = tile;
+            tileMeter.restart();
+            Tile built = build.buildTile(tile, tileTriangleLimit, tileMeter);
+            if (built.overLimit)
+                stop = true;
+            tiles[static_cast<std::size_t>(tile)] = std::move(built);
+            progress[static_cast<std::size_t>(tile)] = 1;
         }
+        working = -1;
+    };
+    const auto noteProgress = [&](std::atomic<int>& working, double fraction) {
+        const int tile = working.load();
+        if (tile >= 0)
+            progress[static_cast<std::size_t>(tile)] = static_cast<float>(fraction);
+    };
+    const auto partDone = [&] {
+        double done = 0;
+        for (std::size_t t = 0; t < tileCount; ++t)
+            done += static_cast<double>(progress[t].load()) * static_cast<double>(build.tileArea(static_cast<int>(t)));
+        return done / (static_cast<double>(field.width - 1) * (field.height - 1));
     };
     const auto helper = [&] {
         // Only the caller's thread talks to the caller; a helper only hears when to stop.
-        ProgressMeter helperMeter([&](double) { return !stop.load(); });
+        ProgressMeter helperMeter([&](double fraction) {
+            noteProgress(current[1], fraction);
+            if (stop)
+                throw TilesStopped();
+            return true;
+        });
         try {
-            workThrough(helperMeter);
-        } catch (const MeshingCancelled&) {
+            workThrough(helperMeter, current[1]);
+        } catch (const TilesStopped&) {
         } catch (...) {
             const std::lock_guard<std::mutex> lock(failureMutex);
             if (!failure)
@@ -260,25 +309,30 @@ AdaptiveSurface BuildTiledSurface(const HeightField& field, int maxErrorThousand
     {
         Helpers helpers;
         try {
-            for (int t = 1; t < threads && t < build.tileCount(); ++t)
+            if (threads > 1 && tileCount > 1)
                 helpers.start(helper);
-            ProgressMeter callerMeter([&](double) {
-                meter.report(static_cast<double>(areaDone.load()) / totalArea);
-                return !stop.load();
+            ProgressMeter callerMeter([&](double fraction) {
+                noteProgress(current[0], fraction);
+                if (stop)
+                    throw TilesStopped();
+                meter.report(partDone());
+                return true;
             });
-            workThrough(callerMeter);
+            workThrough(callerMeter, current[0]);
+        } catch (const TilesStopped&) {
+            // A helper failed or found a tile over the limit: see below.
         } catch (...) {
             stop = true;
             helpers.joinAll();
-            // A helper's failure is what stopped the caller.
-            if (failure)
-                std::rethrow_exception(failure);
             throw;
         }
         helpers.joinAll();
     }
     if (failure)
         std::rethrow_exception(failure);
+    for (const Tile& tile : tiles)
+        if (tile.overLimit)
+            return std::nullopt;
     meter.report(1.0);
     return build.assemble(tiles);
 }

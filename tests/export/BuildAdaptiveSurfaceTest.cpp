@@ -161,6 +161,21 @@ TEST(AdaptiveSurface, TiledBlocksNumberTheirCornersInSixteenBits)
     EXPECT_EQ(ExamineSurface(sums.field(), surface).fault, "");
 }
 
+TEST(AdaptiveSurface, LongPicturesComeInTwoHalvesAcrossTheLongerSide)
+{
+    for (const auto& [width, height] : {std::pair{600, 40}, std::pair{40, 600}}) {
+        const Sums sums = MakeSums(width, height, [](int c, int r) { return (3 * c + 5 * r + (c * r) % 97) % 766; });
+        const AdaptiveSurface surface = BuildAdaptiveSurface(sums.field(), 30);
+        ASSERT_EQ(surface.blocks.size(), 2u);
+        EXPECT_EQ(surface.blocks[1].firstVertex, surface.blocks[0].vertices.size());
+        // The first half borrows the points of the border between them from the second.
+        EXPECT_FALSE(surface.blocks[0].borrowed.empty());
+        const SurfaceReport report = ExamineSurface(sums.field(), surface);
+        EXPECT_EQ(report.fault, "");
+        EXPECT_LE(report.worstTimes1000, 3000);
+    }
+}
+
 TEST(AdaptiveSurface, DenseSurfacesGoToTilesOnTheirOwn)
 {
     // Past max(65536, pixels / 32) triangles: noise at error 0 on 300 x 300 needs some
@@ -171,6 +186,15 @@ TEST(AdaptiveSurface, DenseSurfacesGoToTilesOnTheirOwn)
     const SurfaceReport report = ExamineSurface(sums.field(), surface);
     EXPECT_EQ(report.fault, "");
     EXPECT_EQ(report.worstTimes1000, 0);
+
+    // Allowed that many, it stays whole, its 90,000 points numbered in 32 bits.
+    AdaptiveSurfaceOptions options;
+    options.wholeTriangleLimit = 200000;
+    const AdaptiveSurface whole = BuildAdaptiveSurface(sums.field(), 0, options);
+    ASSERT_EQ(whole.blocks.size(), 1u);
+    EXPECT_TRUE(whole.blocks[0].narrowCorners.empty());
+    EXPECT_GT(whole.vertexCount(), 65536u);
+    EXPECT_EQ(ExamineSurface(sums.field(), whole).fault, "");
 }
 
 // ---- Progress and stopping ---------------------------------------------------------------
