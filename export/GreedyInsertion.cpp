@@ -26,6 +26,18 @@ bool InsideCircle(LatticePoint a, LatticePoint b, LatticePoint c, LatticePoint d
     return det < 0;
 }
 
+#include <cstdlib>
+static int gSampleArea = std::getenv("SAMPLEAREA") ? std::atoi(std::getenv("SAMPLEAREA")) : 4096;
+// Every row of a triangle up to this many pixels; past it, rows a step apart such that
+// about sqrt(area x this many) pixels are looked at.
+int SampleRowStep(long long doubleArea)
+{
+    const long long area = doubleArea / 2;
+    if (area <= gSampleArea)
+        return 1;
+    return static_cast<int>(std::sqrt(static_cast<double>(area) / gSampleArea));
+}
+
 } // namespace
 
 GreedyInsertion::GreedyInsertion(const HeightField& field, int maxErrorThousandths, Area area)
@@ -263,8 +275,17 @@ void GreedyInsertion::scanPending(ProgressMeter& meter)
     std::int64_t pixels = 0;
     for (const std::int32_t triangle : pending_) {
         const int e = 3 * triangle;
-        const TriangleScanResult scan = ScanTriangle(field_, cornerAt(e), cornerAt(e + 1), cornerAt(e + 2));
+        const LatticePoint a = cornerAt(e), b = cornerAt(e + 1), c = cornerAt(e + 2);
+        // A large triangle is looked at on a sample of its rows first: any pixel found
+        // outside the error will do as the next point there, and only a triangle whose
+        // sample lies within needs every row (most large ones early on are far out).
+        const int rowStep = SampleRowStep(std::abs(Cross(a, b, c)));
+        TriangleScanResult scan = ScanTriangle(field_, a, b, c, rowStep);
         pixels += scan.pixelCount;
+        if (rowStep > 1 && scan.within(thousandths_)) {
+            scan = ScanTriangle(field_, a, b, c);
+            pixels += scan.pixelCount;
+        }
         const auto t = static_cast<std::size_t>(triangle);
         if (scan.within(thousandths_)) {
             heapSlots_[t] = kWithin;

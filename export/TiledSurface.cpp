@@ -82,15 +82,32 @@ public:
     {
         const int i = tile % columnCount(), j = tile / columnCount();
         const int left = column(i), right = column(i + 1), top = row(j), bottom = row(j + 1);
-        GreedyInsertion insertion(field_, thousandths_, {left, top, right, bottom});
+        // A small tile works on a copy of its sums, row after row: the rows then lie a
+        // tile's width apart instead of the picture's, and the whole tile stays in the
+        // cache. Points are the copy's until they go back into the picture at the end.
+        thread_local std::vector<std::uint16_t> copied;
+        HeightField field = field_;
+        LatticePoint origin{0, 0};
+        const int width = right - left + 1, height = bottom - top + 1;
+        if (static_cast<std::size_t>(width) * static_cast<std::size_t>(height) <= kNarrowPoints) {
+            copied.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+            for (int r = 0; r < height; ++r)
+                std::copy_n(field_.sums + field_.indexOf(left, top + r), width,
+                            copied.begin() + static_cast<std::ptrdiff_t>(r) * width);
+            field = {width, height, copied.data()};
+            origin = {left, top};
+        }
+        const auto moved = [&](LatticePoint p) { return LatticePoint{p.c - origin.c, p.r - origin.r}; };
+
+        GreedyInsertion insertion(field, thousandths_, {left - origin.c, top - origin.r, right - origin.c, bottom - origin.r});
         for (const LatticePoint p : acrossPoints(j, i))
-            insertion.insertBorderPoint(p);
+            insertion.insertBorderPoint(moved(p));
         for (const LatticePoint p : downPoints(j, i + 1))
-            insertion.insertBorderPoint(p);
+            insertion.insertBorderPoint(moved(p));
         for (const LatticePoint p : acrossPoints(j + 1, i))
-            insertion.insertBorderPoint(p);
+            insertion.insertBorderPoint(moved(p));
         for (const LatticePoint p : downPoints(j, i))
-            insertion.insertBorderPoint(p);
+            insertion.insertBorderPoint(moved(p));
         meter.setStage(0, kInsertionShare);
         if (insertion.refine(triangleLimit, meter) == GreedyInsertion::Outcome::OverBudget) {
             Tile over;
@@ -99,7 +116,9 @@ public:
         }
         TriangleMesh mesh = insertion.takeMesh();
         meter.setStage(kInsertionShare, 1);
-        RemoveVertices(field_, thousandths_, mesh, meter);
+        RemoveVertices(field, thousandths_, mesh, meter);
+        for (PackedPoint& p : mesh.points)
+            p = PackedPoint(LatticePoint{p.c + origin.c, p.r + origin.r});
         return compact(mesh, i, j);
     }
 

@@ -78,7 +78,7 @@ struct SpanList {
 };
 
 SpanList TriangleSpans(const HeightField& field, const ScaledPlane& plane, LatticePoint a, LatticePoint b,
-                       LatticePoint c)
+                       LatticePoint c, int rowStep)
 {
     // Corners top to bottom; the long edge a-c bounds every row on one side.
     const auto above = [](LatticePoint p, LatticePoint q) { return p.r != q.r ? p.r < q.r : p.c < q.c; };
@@ -94,9 +94,12 @@ SpanList TriangleSpans(const HeightField& field, const ScaledPlane& plane, Latti
         list.resize(static_cast<std::size_t>(c.r - a.r + 1));
     Span* out = list.data();
     int count = 0;
+    int skip = 0;  // rows to leave out before the next taken
     const auto addSpan = [&](int row, int left, int right) {
         out[count] = {field.indexOf(left, row), plane.at(left, row), right - left + 1};
-        count += left <= right;
+        const bool take = skip == 0;
+        count += take & (left <= right);
+        skip = take ? rowStep - 1 : skip - 1;
     };
 
     const bool middleOnRight = Cross(a, c, b) < 0;
@@ -129,10 +132,11 @@ namespace {
 
 // The scan, stopping after the first row that goes above stopAbove (the result then holds
 // some deviation above it, not necessarily the worst).
-TriangleScanResult Scan(const HeightField& field, LatticePoint a, LatticePoint b, LatticePoint c, long long stopAbove)
+TriangleScanResult Scan(const HeightField& field, LatticePoint a, LatticePoint b, LatticePoint c, int rowStep,
+                        long long stopAbove)
 {
     const ScaledPlane plane(field, a, b, c);
-    const SpanList spans = TriangleSpans(field, plane, a, b, c);
+    const SpanList spans = TriangleSpans(field, plane, a, b, c, rowStep);
     const SpanScanInput input{field.sums, field.pixelCount(), field.width, spans.spans,
                               spans.count, plane.d,           plane.dc,    stopAbove};
     TriangleScanResult result;
@@ -160,14 +164,14 @@ TriangleScanResult Scan(const HeightField& field, LatticePoint a, LatticePoint b
 
 } // namespace
 
-TriangleScanResult ScanTriangle(const HeightField& field, LatticePoint a, LatticePoint b, LatticePoint c)
+TriangleScanResult ScanTriangle(const HeightField& field, LatticePoint a, LatticePoint b, LatticePoint c, int rowStep)
 {
-    return Scan(field, a, b, c, INT64_MAX);
+    return Scan(field, a, b, c, rowStep, INT64_MAX);
 }
 
 bool TriangleWithin(const HeightField& field, LatticePoint a, LatticePoint b, LatticePoint c, int thousandths)
 {
     // 1000 deviation <= thousandths D  <=>  deviation <= floor(thousandths D / 1000).
     const long long limit = thousandths * std::abs(Cross(a, b, c)) / 1000;
-    return Scan(field, a, b, c, limit).worstDeviation <= limit;
+    return Scan(field, a, b, c, 1, limit).worstDeviation <= limit;
 }

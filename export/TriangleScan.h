@@ -21,8 +21,11 @@ struct TriangleScanResult {
 
 // Visits every pixel centre of the closed triangle a, b, c (on its edges and corners
 // included) once. The corners must be points of the field and not on one line.
-// worst is a's when every pixel lies on the plane.
-TriangleScanResult ScanTriangle(const HeightField& field, LatticePoint a, LatticePoint b, LatticePoint c);
+// worst is a's when every pixel lies on the plane. With rowStep above 1, only every
+// rowStep-th row from the top corner's: then worst and its deviation are those of a
+// sample, no more than the triangle's own, and pixelCount counts the sample.
+TriangleScanResult ScanTriangle(const HeightField& field, LatticePoint a, LatticePoint b, LatticePoint c,
+                                int rowStep = 1);
 
 // Whether every pixel of the closed triangle lies within thousandths / 1000 of the plane
 // (thousandths 0..765000); the same as ScanTriangle(...).within(thousandths), but stops

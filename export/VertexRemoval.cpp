@@ -80,6 +80,7 @@ private:
 
     bool tryRemove(std::int32_t v)
     {
+        centre_ = mesh_.points[static_cast<std::size_t>(v)].unpack();
         return outgoing_[static_cast<std::size_t>(v)] >= 0 && collectRing(v) && mayFit(v) && fillHole() &&
                (commit(v), true);
     }
@@ -145,8 +146,22 @@ private:
     bool earWithin(int before, int middle, int after)
     {
         const LatticePoint a = ringAt(before), b = ringAt(middle), c = ringAt(after);
+        if (!centreFits(a, b, c))
+            return false;
         pixels_ += std::abs(Cross(a, b, c)) / 2;
         return TriangleWithin(field_, a, b, c, thousandths_);
+    }
+
+    // The removed vertex's own pixel is the likeliest to fall out of an ear over it:
+    // looked at first, on its own.
+    bool centreFits(LatticePoint a, LatticePoint b, LatticePoint c) const
+    {
+        const long long d = Cross(a, b, c);  // < 0
+        const long long w0 = Cross(b, c, centre_), w1 = Cross(c, a, centre_), w2 = Cross(a, b, centre_);
+        if (w0 > 0 || w1 > 0 || w2 > 0)
+            return true;
+        const long long plane = w0 * field_.at(a.c, a.r) + w1 * field_.at(b.c, b.r) + w2 * field_.at(c.c, c.r);
+        return 1000 * std::abs(d * field_.at(centre_.c, centre_.r) - plane) <= -d * static_cast<long long>(thousandths_);
     }
 
     // Ear clipping, each time the first ear in ring order that is within the error
@@ -291,6 +306,7 @@ private:
     std::vector<std::int32_t> order_;     // the points in the order the passes go through them
     std::int64_t pixels_ = 0;
 
+    LatticePoint centre_;  // the vertex being tried
     int ringSize_ = 0;
     std::array<std::int32_t, kLargestRing> ring_{};  // the neighbours' point numbers
     std::array<int, kLargestRing> outer_{};          // across ring edge i: the half-edge outside
