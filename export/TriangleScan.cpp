@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "export/SmallTriangleScan.h"
 #include "export/SpanScan.h"
 #include "files/ChannelSum.h"
 
@@ -135,15 +136,18 @@ namespace {
 TriangleScanResult Scan(const HeightField& field, LatticePoint a, LatticePoint b, LatticePoint c, int rowStep,
                         long long stopAbove)
 {
+    // Within a triangle every D x sum, plane value and deviation lies within 765 |D|.
+    const bool narrow = std::abs(Cross(a, b, c)) * kMaxChannelSum < (1LL << 31);
+    TriangleScanResult small;
+    if (rowStep == 1 && narrow && ScanSmallTriangle(field, a, b, c, stopAbove, small))
+        return small;
     const ScaledPlane plane(field, a, b, c);
     const SpanList spans = TriangleSpans(field, plane, a, b, c, rowStep);
     const SpanScanInput input{field.sums, field.pixelCount(), field.width, spans.spans,
                               spans.count, plane.d,           plane.dc,    stopAbove};
     TriangleScanResult result;
     result.doubleArea = std::abs(plane.d);
-    // Within a triangle every D x sum, plane value and deviation lies within 765 |D|.
-    const SpanScanResult worst = result.doubleArea * kMaxChannelSum < (1LL << 31) ? ScanSpansNarrow(input)
-                                                                                : ScanSpansWide(input);
+    const SpanScanResult worst = narrow ? ScanSpansNarrow(input) : ScanSpansWide(input);
     for (int i = 0; i < spans.count; ++i)
         result.pixelCount += spans.spans[i].count;
     result.worstDeviation = worst.worst;

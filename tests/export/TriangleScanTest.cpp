@@ -7,6 +7,7 @@
 #include <numeric>
 #include <vector>
 
+#include "export/SmallTriangleScan.h"
 #include "export/SpanScan.h"
 #include "tests/support/SurfaceChecks.h"
 
@@ -94,6 +95,34 @@ TEST(TriangleScan, AgreesWithEveryPixelByHandOnRandomTriangles)
         ASSERT_EQ(scan.pixelCount, hand.pixelCount) << k;
         ASSERT_EQ(scan.worstDeviation, hand.worstDeviation) << k;
         ASSERT_EQ(scan.worst, hand.worst) << k;
+    }
+}
+
+TEST(TriangleScan, NarrowTrianglesAgreeWithEveryPixelByHandInTheBoxScanToo)
+{
+    const Sums sums = MakeSums(40, 300, [](int c, int r) { return NoiseSum(c, r, 11); });
+    std::uint32_t seed = 777;
+    int boxScans = 0;
+    for (int k = 0; k < 600; ++k) {
+        const LatticePoint a = RandomPoint(seed, 16, 300);
+        const LatticePoint b = RandomPoint(seed, 16, 300), c = RandomPoint(seed, 16, k % 3 == 0 ? 4 : 300);
+        if (Cross(a, b, c) == 0)
+            continue;
+        const TriangleScanResult hand = ScanByHand(sums.field(), a, b, c);
+        TriangleScanResult box;
+        if (ScanSmallTriangle(sums.field(), a, b, c, INT64_MAX, box)) {
+            ++boxScans;
+            ASSERT_EQ(box.worstDeviation, hand.worstDeviation) << k;
+            ASSERT_EQ(box.worst, hand.worst) << k;
+            ASSERT_EQ(box.pixelCount, hand.pixelCount) << k;
+            ASSERT_EQ(box.doubleArea, hand.doubleArea) << k;
+        }
+        const TriangleScanResult scan = ScanTriangle(sums.field(), a, b, c);
+        ASSERT_EQ(scan.worstDeviation, hand.worstDeviation) << k;
+        ASSERT_EQ(scan.worst, hand.worst) << k;
+    }
+    if (BestSpanScanLevel() == SpanScanLevel::Avx512) {
+        EXPECT_GT(boxScans, 500);
     }
 }
 
