@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 #include "export/TriangleScan.h"
 
@@ -47,7 +48,8 @@ GreedyInsertion::GreedyInsertion(const HeightField& field, int maxErrorThousandt
       wideCircleTest_(std::max(field.width, field.height) > 16384),
       // Errors below a quarter of a sum count as that much: with no error allowed the
       // work ahead still has to be finite.
-      workScale_(1000.0f / static_cast<float>(std::max(maxErrorThousandths, 250)))
+      workScale_(1000.0f / static_cast<float>(std::max(maxErrorThousandths, 250))),
+      pixelCount_(static_cast<std::size_t>(area.right - area.left + 1) * static_cast<std::size_t>(area.bottom - area.top + 1))
 {
     const std::int32_t topLeft = addPoint({area.left, area.top});
     const std::int32_t topRight = addPoint({area.right, area.top});
@@ -74,6 +76,10 @@ GreedyInsertion::Outcome GreedyInsertion::refine(std::size_t triangleBudget, Pro
     while (!heap_.empty()) {
         if (triangleCount() + 2 > triangleBudget)
             return Outcome::OverBudget;
+        // Each insertion takes a pixel that is no vertex yet (a vertex lies on the
+        // surface): more points than pixels means the bookkeeping broke.
+        if (mesh_.points.size() >= pixelCount_)
+            throw std::logic_error("greedy insertion: more points than pixels");
         const int worst = heap_.front().triangle;
         insertInto(worst, candidates_[static_cast<std::size_t>(worst)].unpack());
         scanPending(meter);

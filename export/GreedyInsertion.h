@@ -40,8 +40,9 @@ public:
     // Inserts points until every pixel of the area is within the error: Done; or stops
     // with OverBudget, leaving a valid but coarser triangulation, when that would take
     // more than triangleBudget triangles. Work is counted on meter, which may throw
-    // MeshingCancelled; std::bad_alloc when memory runs out. Either leaves the object
-    // fit only for destruction.
+    // MeshingCancelled; std::bad_alloc when memory runs out; std::logic_error should it
+    // ever find its own bookkeeping broken. Each leaves the object fit only for
+    // destruction.
     Outcome refine(std::size_t triangleBudget, ProgressMeter& meter);
 
     // Of the work refine() has ahead of it, the part done: 0 before, 1 when Done.
@@ -87,6 +88,7 @@ private:
     int thousandths_;
     bool wideCircleTest_;  // sides above 16384 overflow the 64-bit in-circle test
     float workScale_;
+    std::size_t pixelCount_;  // of the area
 
     TriangleMesh mesh_;
     std::vector<PackedPoint> candidates_;  // per triangle: its worst pixel

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <new>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -38,6 +39,8 @@ struct Way {
     const char* name;
     AdaptiveSurfaceOptions options;
 };
+
+void PrintTo(const Way& way, std::ostream* out) { *out << way.name; }
 
 AdaptiveSurfaceOptions Tiled(int tileSide, int threads)
 {
