@@ -136,6 +136,9 @@ void GreedyInsertion::setTriangle(int triangle, std::int32_t a, std::int32_t b, 
 // p lies inside the closed triangle and is none of its corners.
 void GreedyInsertion::insertInto(int triangle, LatticePoint p)
 {
+    for (int e = 3 * triangle; e < 3 * triangle + 3; ++e)
+        if (cornerAt(e) == p)
+            throw std::logic_error("greedy insertion: a vertex offered again");
     const std::int32_t point = addPoint(p);
     for (int e = 3 * triangle; e < 3 * triangle + 3; ++e)
         if (Cross(cornerAt(e), cornerAt(NextEdge(e)), p) == 0) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -136,8 +137,11 @@ namespace {
 TriangleScanResult Scan(const HeightField& field, LatticePoint a, LatticePoint b, LatticePoint c, int rowStep,
                         long long stopAbove)
 {
+    const long long doubleArea = std::abs(Cross(a, b, c));
+    if (doubleArea == 0)
+        throw std::invalid_argument("triangle scan: corners on one line");
     // Within a triangle every D x sum, plane value and deviation lies within 765 |D|.
-    const bool narrow = std::abs(Cross(a, b, c)) * kMaxChannelSum < (1LL << 31);
+    const bool narrow = doubleArea * kMaxChannelSum < (1LL << 31);
     TriangleScanResult small;
     if (rowStep == 1 && narrow && ScanSmallTriangle(field, a, b, c, stopAbove, small))
         return small;

@@ -20,7 +20,8 @@ struct TriangleScanResult {
 };
 
 // Visits every pixel centre of the closed triangle a, b, c (on its edges and corners
-// included) once. The corners must be points of the field and not on one line.
+// included) once. The corners must be points of the field; throws std::invalid_argument
+// when they lie on one line.
 // worst is a's when every pixel lies on the plane. With rowStep above 1, only every
 // rowStep-th row from the top corner's: then worst and its deviation are those of a
 // sample, no more than the triangle's own, and pixelCount counts the sample.
@@ -29,5 +30,5 @@ TriangleScanResult ScanTriangle(const HeightField& field, LatticePoint a, Lattic
 
 // Whether every pixel of the closed triangle lies within thousandths / 1000 of the plane
 // (thousandths 0..765000); the same as ScanTriangle(...).within(thousandths), but stops
-// at the first row that does not.
+// at the first row that does not. Throws as ScanTriangle does.
 bool TriangleWithin(const HeightField& field, LatticePoint a, LatticePoint b, LatticePoint c, int thousandths);
