@@ -4,6 +4,7 @@
 #include <atomic>
 #include <exception>
 #include <mutex>
+#include <stdexcept>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -214,6 +215,8 @@ private:
         const auto& directory = tiles[owner].directory;
         const auto pixel = static_cast<std::uint32_t>(field_.indexOf(p.c, p.r));
         const auto found = std::lower_bound(directory.begin(), directory.end(), std::make_pair(pixel, std::uint32_t{0}));
+        if (found == directory.end() || found->first != pixel)
+            throw std::logic_error("tiled surface: a border point its owner lacks");
         return surface.blocks[owner].firstVertex + found->second;
     }
 
