@@ -212,6 +212,8 @@ private:
     std::uint32_t globalNumber(const std::vector<Tile>& tiles, const AdaptiveSurface& surface, LatticePoint p) const
     {
         const auto owner = static_cast<std::size_t>(TileOf(rows_, p.r) * columnCount() + TileOf(columns_, p.c));
+        if (owner >= tiles.size())
+            throw std::logic_error("tiled surface: a border point outside every tile");
         const auto& directory = tiles[owner].directory;
         const auto pixel = static_cast<std::uint32_t>(field_.indexOf(p.c, p.r));
         const auto found = std::lower_bound(directory.begin(), directory.end(), std::make_pair(pixel, std::uint32_t{0}));
