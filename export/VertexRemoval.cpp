@@ -76,7 +76,10 @@ private:
 
     std::int32_t corner(int e) const { return mesh_.corners[static_cast<std::size_t>(e)]; }
     int twin(int e) const { return mesh_.twins[static_cast<std::size_t>(e)]; }
-    LatticePoint ringAt(int i) const { return mesh_.points[static_cast<std::size_t>(ring_[static_cast<std::size_t>(i)])].unpack(); }
+    LatticePoint ringAt(int i) const { return ringPoints_[static_cast<std::size_t>(i)]; }
+    // Positions in the hole's polygon before and after `at`, round the end.
+    int before(int at) const { return at == 0 ? polySize_ - 1 : at - 1; }
+    int after(int at) const { return at + 1 == polySize_ ? 0 : at + 1; }
 
     bool tryRemove(std::int32_t v)
     {
@@ -113,6 +116,7 @@ private:
                 return false;
             const auto i = static_cast<std::size_t>(ringSize_++);
             ring_[i] = corner(NextEdge(e));
+            ringPoints_[i] = mesh_.points[static_cast<std::size_t>(ring_[i])].unpack();
             outer_[i] = twin(NextEdge(e));
             slot_[i] = e / 3;
             e = twin(PreviousEdge(e));
@@ -126,15 +130,15 @@ private:
     // way, with no other corner of the polygon inside its triangle or on its edges.
     bool isEar(int at) const
     {
-        const int before = poly_[static_cast<std::size_t>((at + polySize_ - 1) % polySize_)];
+        const int first = poly_[static_cast<std::size_t>(before(at))];
         const int middle = poly_[static_cast<std::size_t>(at)];
-        const int after = poly_[static_cast<std::size_t>((at + 1) % polySize_)];
-        const LatticePoint a = ringAt(before), b = ringAt(middle), c = ringAt(after);
+        const int last = poly_[static_cast<std::size_t>(after(at))];
+        const LatticePoint a = ringAt(first), b = ringAt(middle), c = ringAt(last);
         if (Cross(a, b, c) >= 0)
             return false;
         for (int k = 0; k < polySize_; ++k) {
             const int other = poly_[static_cast<std::size_t>(k)];
-            if (other == before || other == middle || other == after)
+            if (other == first || other == middle || other == last)
                 continue;
             const LatticePoint q = ringAt(other);
             if (Cross(a, b, q) <= 0 && Cross(b, c, q) <= 0 && Cross(c, a, q) <= 0)
@@ -196,8 +200,7 @@ private:
         const int middle = poly_[static_cast<std::size_t>(at)];
         EarState& ear = ears_[static_cast<std::size_t>(middle)];
         if (ear == EarState::Unknown)
-            ear = earWithin(poly_[static_cast<std::size_t>((at + polySize_ - 1) % polySize_)], middle,
-                            poly_[static_cast<std::size_t>((at + 1) % polySize_)])
+            ear = earWithin(poly_[static_cast<std::size_t>(before(at))], middle, poly_[static_cast<std::size_t>(after(at))])
                       ? EarState::Within
                       : EarState::Outside;
         return ear == EarState::Within;
@@ -205,16 +208,15 @@ private:
 
     void clip(int at)
     {
-        const int beforeAt = (at + polySize_ - 1) % polySize_;
-        const int afterAt = (at + 1) % polySize_;
-        const int before = poly_[static_cast<std::size_t>(beforeAt)], after = poly_[static_cast<std::size_t>(afterAt)];
-        fill_[static_cast<std::size_t>(fillCount_++)] = {before, poly_[static_cast<std::size_t>(at)], after};
+        const int previous = poly_[static_cast<std::size_t>(before(at))];
+        const int next = poly_[static_cast<std::size_t>(after(at))];
+        fill_[static_cast<std::size_t>(fillCount_++)] = {previous, poly_[static_cast<std::size_t>(at)], next};
         for (int k = at; k + 1 < polySize_; ++k)
             poly_[static_cast<std::size_t>(k)] = poly_[static_cast<std::size_t>(k + 1)];
         --polySize_;
         // The ears at the clipped corner's neighbours are new triangles now.
-        ears_[static_cast<std::size_t>(before)] = EarState::Unknown;
-        ears_[static_cast<std::size_t>(after)] = EarState::Unknown;
+        ears_[static_cast<std::size_t>(previous)] = EarState::Unknown;
+        ears_[static_cast<std::size_t>(next)] = EarState::Unknown;
     }
 
     // The hole's k - 2 triangles take the first k - 2 of the star's k slots; the last two
@@ -309,6 +311,7 @@ private:
     LatticePoint centre_;  // the vertex being tried
     int ringSize_ = 0;
     std::array<std::int32_t, kLargestRing> ring_{};  // the neighbours' point numbers
+    std::array<LatticePoint, kLargestRing> ringPoints_{};  // and where they are
     std::array<int, kLargestRing> outer_{};          // across ring edge i: the half-edge outside
     std::array<int, kLargestRing> slot_{};           // triangle (v, a_i, a_i+1)
     int polySize_ = 0;
