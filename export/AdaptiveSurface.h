@@ -13,9 +13,10 @@
 // none has zero area, and every vertex lying on an edge is a corner of both triangles
 // that share it.
 //
-// Stored in blocks so that a dense surface stays small: a block's triangles number
-// their corners within the block, in 16 bits when the block is a tile of the picture
-// (at most 256 x 256 points) and in 32 bits when one block holds the whole surface.
+// Stored in blocks, one for each tile the surface was built in (one, two, or many small
+// ones), so that a dense surface stays small: a block's triangles number their corners
+// within the block, in 16 bits when the block has at most 65536 points to number and in
+// 32 bits otherwise.
 struct SurfaceBlock {
     // The global number of the block's first own vertex; its own vertices follow in order.
     std::uint32_t firstVertex = 0;
@@ -23,8 +24,8 @@ struct SurfaceBlock {
     // Corners numbered below vertices.size() are the block's own vertices; the rest are
     // vertices of other blocks, borrowed[number - vertices.size()] their global numbers.
     std::vector<std::uint32_t> borrowed;
-    std::vector<std::uint16_t> narrowCorners;  // 3 per triangle, for a tile
-    std::vector<std::uint32_t> wideCorners;    // 3 per triangle, for a block of the whole surface
+    std::vector<std::uint16_t> narrowCorners;  // 3 per triangle, when they fit 16 bits
+    std::vector<std::uint32_t> wideCorners;    // 3 per triangle, when not (one of the two is empty)
 
     std::size_t triangleCount() const { return (narrowCorners.size() + wideCorners.size()) / 3; }
     std::uint32_t globalNumber(std::uint32_t local) const

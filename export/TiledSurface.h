@@ -13,8 +13,9 @@
 // tile then gets greedy insertion with those points on its border, and vertex removal,
 // which leaves border points alone. The tiles so meet point for point and the result is
 // one watertight surface within the error, its vertices numbered once (a vertex on a
-// border two tiles share belongs to the tile right of it or below it). A tile of at
-// most 256 x 256 points numbers its corners in 16 bits, a larger one in 32.
+// border two tiles share belongs to the tile right of it or below it). A tile whose
+// mesh has at most 65536 points (as any of at most 256 x 256 points) numbers its corners
+// in 16 bits, another in 32. A tile of at most 65536 points works on a copy of its sums.
 //
 // Tiles are worked on by one thread or, with threads 2 or more, two; the result is the
 // same either way. Returns nothing when some tile would need more than tileTriangleLimit
