@@ -197,6 +197,10 @@ private:
             }
         }
         std::sort(tile.directory.begin(), tile.directory.end());
+        // Kept until the whole surface is done: no room to spare.
+        tile.own.shrink_to_fit();
+        tile.borrowed.shrink_to_fit();
+        tile.directory.shrink_to_fit();
         if (mesh.points.size() <= kNarrowPoints) {
             tile.narrowCorners.reserve(mesh.corners.size());
             for (const std::int32_t corner : mesh.corners)
