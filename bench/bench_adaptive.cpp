@@ -1,14 +1,15 @@
 // Meshes synthetic terrains (smooth hills, ridged noise, a plateau with a cliff) at
 // 1024, 2048 and 4096 pixels a side, each at errors 1, 7.65 (1 % of the range) and
 // 0.765 (0.1 %), and prints per case: the top surface's triangles, the time of the
-// surface and the closed solid (best of a few runs), the time a binary STL of the solid
-// takes to write, and the largest error found by checking every pixel against the
-// surface with code of its own. Given a peer's binary, it also runs the peer on the same
-// heights (8-bit grey PGM files, sum = 3 x grey) and prints its triangles and times
-// beside ours.
+// surface and the closed solid (best of up to three runs), the time a binary STL of the
+// solid takes to write, and the largest error found by checking every pixel against
+// the surface with code of its own. Given a peer's binary, it also runs the peer on the
+// same heights (8-bit grey PGM files, sum = 3 x grey), taking turns with ours, and
+// prints its triangles and times beside ours: the whole process, and in brackets its
+// own figure for triangulating.
 //
 //   bench_adaptive [--quick] [--hmm PATH] [--memory]
-//     --quick   one run per case, and no 2048 maps
+//     --quick   one run each per case, and no 2048 maps
 //     --hmm     path of an hmm binary (github.com/fogleman/hmm); run as
 //               hmm -z 100 -e E/765 map.pgm out.stl, its triangles read from the STL
 //     --memory  only: peak memory of 8192 x 8192 noise at error 0 in a child process,
@@ -108,28 +109,23 @@ double WorstError(const HeightField& field, const AdaptiveSurface& surface)
     return worst;
 }
 
-OurRun RunOurs(const HeightField& field, int thousandths, int runs, const std::string& stlPath)
+// One run; best keeps the best times of all runs. The first run also checks every pixel.
+void RunOurs(const HeightField& field, int thousandths, const std::string& stlPath, OurRun& best)
 {
-    OurRun best;
-    double spent = 0;
-    for (int run = 0; run < runs && (run == 0 || spent < 4.0); ++run) {
-        auto start = Clock::now();
-        AdaptiveSurface surface = BuildAdaptiveSurfaceThousandths(field, thousandths);
-        const double surfaceSeconds = std::chrono::duration<double>(Clock::now() - start).count();
-        best.triangles = surface.triangleCount();
-        if (run == 0)
-            best.worstError = WorstError(field, surface);
-        start = Clock::now();
-        const ClosedSolid solid = BuildClosedSolid(std::move(surface));
-        const double solidSeconds = std::chrono::duration<double>(Clock::now() - start).count();
-        const double stlSeconds = WriteStl(solid, field, stlPath);
-        best.surfaceSeconds = std::min(best.surfaceSeconds, surfaceSeconds);
-        best.solidSeconds = std::min(best.solidSeconds, solidSeconds);
-        best.stlSeconds = std::min(best.stlSeconds, stlSeconds);
-        spent += surfaceSeconds + solidSeconds + stlSeconds;
-    }
+    auto start = Clock::now();
+    AdaptiveSurface surface = BuildAdaptiveSurfaceThousandths(field, thousandths);
+    const double surfaceSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+    if (best.triangles == 0)
+        best.worstError = WorstError(field, surface);
+    best.triangles = surface.triangleCount();
+    start = Clock::now();
+    const ClosedSolid solid = BuildClosedSolid(std::move(surface));
+    const double solidSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const double stlSeconds = WriteStl(solid, field, stlPath);
     ::unlink(stlPath.c_str());
-    return best;
+    best.surfaceSeconds = std::min(best.surfaceSeconds, surfaceSeconds);
+    best.solidSeconds = std::min(best.solidSeconds, solidSeconds);
+    best.stlSeconds = std::min(best.stlSeconds, stlSeconds);
 }
 
 // ---- The peer ------------------------------------------------------------------------
@@ -177,34 +173,29 @@ int RunProcess(const std::vector<std::string>& argv, std::string& output)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-PeerRun RunPeer(const std::string& hmm, const std::string& pgm, const std::string& stl, double error, int runs)
+// One run of the peer; best keeps the best times of all runs.
+void RunPeer(const std::string& hmm, const std::string& pgm, const std::string& stl, double error, PeerRun& best)
 {
-    PeerRun best;
-    double spent = 0;
     char e[32];
     std::snprintf(e, sizeof e, "%.9g", error / 765.0);
-    for (int run = 0; run < runs && (run == 0 || spent < 8.0); ++run) {
-        std::string output;
-        const auto start = Clock::now();
-        const int status = RunProcess({hmm, "-z", "100", "-e", e, pgm, stl}, output);
-        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        if (status != 0) {
-            std::fprintf(stderr, "%s failed (%d)\n", hmm.c_str(), status);
-            return best;
-        }
-        spent += seconds;
-        best.ran = true;
-        best.seconds = std::min(best.seconds, seconds);
-        const std::size_t at = output.find("triangulating... ");
-        if (at != std::string::npos)
-            best.meshSeconds = std::min(best.meshSeconds, std::atof(output.c_str() + at + 17));
-        std::ifstream in(stl, std::ios::binary);
-        unsigned char header[84] = {};
-        in.read(reinterpret_cast<char*>(header), 84);
-        best.triangles = header[80] | header[81] << 8 | header[82] << 16 | static_cast<std::size_t>(header[83]) << 24;
+    std::string output;
+    const auto start = Clock::now();
+    const int status = RunProcess({hmm, "-z", "100", "-e", e, pgm, stl}, output);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    if (status != 0) {
+        std::fprintf(stderr, "%s failed (%d)\n", hmm.c_str(), status);
+        return;
     }
+    best.ran = true;
+    best.seconds = std::min(best.seconds, seconds);
+    const std::size_t at = output.find("triangulating... ");
+    if (at != std::string::npos)
+        best.meshSeconds = std::min(best.meshSeconds, std::atof(output.c_str() + at + 17));
+    std::ifstream in(stl, std::ios::binary);
+    unsigned char header[84] = {};
+    in.read(reinterpret_cast<char*>(header), 84);
+    best.triangles = header[80] | header[81] << 8 | header[82] << 16 | static_cast<std::size_t>(header[83]) << 24;
     ::unlink(stl.c_str());
-    return best;
 }
 
 // ---- Memory ----------------------------------------------------------------------------
@@ -268,7 +259,7 @@ int main(int argc, char** argv)
     }
 
     const std::string folder = TemporaryFolder();
-    const int runs = options.quick ? 1 : 3;
+    const int rounds = options.quick ? 1 : 3;
     std::vector<int> sides = {1024, 2048, 4096};
     if (options.quick)
         sides = {1024, 4096};
@@ -292,13 +283,22 @@ int main(int argc, char** argv)
             if (!options.hmm.empty())
                 WritePgm(map, pgm);
             for (const Error& error : errors) {
-                const OurRun ours = RunOurs(field, error.thousandths, runs, folder + "/ours.stl");
+                // Runs of both take turns, so that other work on the machine weighs on
+                // both alike; the best of each counts. A slow case gets fewer turns.
+                OurRun ours;
+                PeerRun peer;
+                double spent = 0;
+                for (int round = 0; round < rounds && (round < 2 || spent < 30); ++round) {
+                    const auto start = Clock::now();
+                    RunOurs(field, error.thousandths, folder + "/ours.stl", ours);
+                    if (!options.hmm.empty())
+                        RunPeer(options.hmm, pgm, folder + "/hmm.stl", error.thousandths / 1000.0, peer);
+                    spent += std::chrono::duration<double>(Clock::now() - start).count();
+                }
                 const double oursSeconds = ours.surfaceSeconds + ours.solidSeconds;
                 std::printf("%-8s %5d %6s | %9zu %7.3fs %6.3fs %6.3fs %7.4f |", map.name.c_str(), side, error.name,
                             ours.triangles, ours.surfaceSeconds, ours.solidSeconds, ours.stlSeconds, ours.worstError);
                 if (!options.hmm.empty()) {
-                    const PeerRun peer = RunPeer(options.hmm, pgm, folder + "/hmm.stl", error.thousandths / 1000.0,
-                                                 options.quick ? 1 : 2);
                     if (peer.ran)
                         std::printf(" %9zu %7.3fs %7.3fs | %6.3f %6.3f", peer.triangles, peer.seconds, peer.meshSeconds,
                                     static_cast<double>(ours.triangles) / static_cast<double>(peer.triangles),
