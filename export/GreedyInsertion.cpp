@@ -69,6 +69,9 @@ void GreedyInsertion::insertBorderPoint(LatticePoint p)
 
 GreedyInsertion::Outcome GreedyInsertion::refine(std::size_t triangleBudget, ProgressMeter& meter)
 {
+    // Room for as many triangles as there can be, up to the budget: growing in steps
+    // copied everything again and again (untouched room costs no memory).
+    reserve(std::min(triangleBudget, 2 * pixelCount_));
     scanPending(meter);
     startingWork_ = std::max<std::int64_t>(remainingWork_, 1);
     // The fixed cost of one insertion, in pixels: about what its bookkeeping takes.
@@ -86,6 +89,16 @@ GreedyInsertion::Outcome GreedyInsertion::refine(std::size_t triangleBudget, Pro
         meter.addWork(kInsertionWork, [this] { return fractionDone(); });
     }
     return Outcome::Done;
+}
+
+void GreedyInsertion::reserve(std::size_t triangles)
+{
+    mesh_.points.reserve(triangles / 2 + 2);
+    mesh_.corners.reserve(3 * triangles);
+    mesh_.twins.reserve(3 * triangles);
+    candidates_.reserve(triangles);
+    heapSlots_.reserve(triangles);
+    heap_.reserve(triangles);
 }
 
 double GreedyInsertion::fractionDone() const

@@ -65,6 +65,7 @@ private:
     int twin(int halfEdge) const { return mesh_.twins[static_cast<std::size_t>(halfEdge)]; }
     void link(int halfEdge, int other);
 
+    void reserve(std::size_t triangles);
     std::int32_t addPoint(LatticePoint p);
     int addTriangle();
     void setTriangle(int triangle, std::int32_t a, std::int32_t b, std::int32_t c);
