@@ -15,11 +15,18 @@ namespace {
 // their surface is sparse: one for each of two threads.
 constexpr int kHalvedFrom = 512;
 
+// Whole (or in halves) only while a surface is so sparse that small tiles' borders
+// would add a good part of its triangles: up to 20 a small tile, with room for at least
+// 4096. Past that, small tiles are faster (and take less memory), and their borders
+// cost little. Finding out takes greedy insertion only that far, which sampling keeps
+// cheap.
 std::size_t WholeTriangleLimit(const HeightField& field, const AdaptiveSurfaceOptions& options)
 {
     if (options.wholeTriangleLimit != 0)
         return options.wholeTriangleLimit;
-    return std::max<std::size_t>(65536, field.pixelCount() / 32);
+    const std::size_t tiles = (TileBorders(field.width - 1, options.tileSide).size() - 1) *
+                              (TileBorders(field.height - 1, options.tileSide).size() - 1);
+    return std::max<std::size_t>(4096, 20 * tiles);
 }
 
 } // namespace

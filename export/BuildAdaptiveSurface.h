@@ -9,10 +9,11 @@ struct AdaptiveSurfaceOptions {
     // Told the part done now and then (never on other threads); returns false to stop.
     // May be empty.
     ProgressCallback progress;
-    // The most triangles the picture is refined with at once (whole, or in two halves
-    // that share this). A surface that would need more is built in small tiles instead:
-    // denser surfaces go faster that way and take far less memory, sparse ones come out
-    // with fewer triangles whole. 0 chooses max(65536, pixels / 32).
+    // The most triangles greedy insertion may reach over the whole picture (or its two
+    // halves together). A surface that would need more is built in small tiles instead:
+    // denser surfaces go faster that way and take less memory, sparse ones come out with
+    // fewer triangles whole. 0 chooses max(4096, 20 x the number of small tiles), some
+    // 5,800 for 4096 x 4096.
     std::size_t wholeTriangleLimit = 0;
     int tileSide = 255;  // pixel steps between small tiles' borders, 2..255
     int threads = 2;     // 1 or 2; the result is the same either way
@@ -33,9 +34,9 @@ struct AdaptiveSurfaceOptions {
 //
 // A picture one pixel wide or high has no area: the surface then has no vertices and
 // no triangles (and the caller refuses the export). Memory: the run in halves keeps
-// below about 100 bytes a triangle of the limit (some 210 MB for 8192 x 8192); a surface
-// in small tiles takes 6 bytes a triangle and 4 a vertex (some 1.1 GB for 8192 x 8192
-// pure noise at error 0, every pixel a vertex), and each thread 15 MB more. Measured
+// below about 50 bytes a triangle of the limit; a surface in small tiles takes 6 bytes
+// a triangle and 4 a vertex (some 1.1 GB for 8192 x 8192 pure noise at error 0, every
+// pixel a vertex), and each thread 15 MB more. Measured
 // (bench_adaptive --memory): that noise, 134 million triangles, peaks at 1.6 GiB for the
 // whole process, the picture's pixels and sums (384 MiB) included.
 //

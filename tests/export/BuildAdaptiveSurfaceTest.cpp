@@ -168,7 +168,9 @@ TEST(AdaptiveSurface, LongPicturesComeInTwoHalvesAcrossTheLongerSide)
 {
     for (const auto& [width, height] : {std::pair{600, 40}, std::pair{40, 600}}) {
         const Sums sums = MakeSums(width, height, [](int c, int r) { return (3 * c + 5 * r + (c * r) % 97) % 766; });
-        const AdaptiveSurface surface = BuildAdaptiveSurface(sums.field(), 30);
+        AdaptiveSurfaceOptions options;
+        options.wholeTriangleLimit = 1000000;
+        const AdaptiveSurface surface = BuildAdaptiveSurface(sums.field(), 30, options);
         ASSERT_EQ(surface.blocks.size(), 2u);
         EXPECT_EQ(surface.blocks[1].firstVertex, surface.blocks[0].vertices.size());
         // The first half borrows the points of the border between them from the second.
@@ -181,8 +183,8 @@ TEST(AdaptiveSurface, LongPicturesComeInTwoHalvesAcrossTheLongerSide)
 
 TEST(AdaptiveSurface, DenseSurfacesGoToTilesOnTheirOwn)
 {
-    // Past max(65536, pixels / 32) triangles: noise at error 0 on 300 x 300 needs some
-    // 170,000.
+    // Past max(4096, 20 a small tile) triangles: noise at error 0 on 300 x 300 needs
+    // some 170,000.
     const Sums sums = MakeSums(300, 300, [](int c, int r) { return NoiseSum(c, r); });
     const AdaptiveSurface surface = BuildAdaptiveSurface(sums.field(), 0);
     EXPECT_EQ(surface.blocks.size(), 4u);
