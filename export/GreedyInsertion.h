@@ -93,7 +93,7 @@ private:
 
     TriangleMesh mesh_;
     std::vector<PackedPoint> candidates_;  // per triangle: its worst pixel
-    std::vector<std::int32_t> heapSlots_;  // per triangle: place in heap_, or one of the marks below
+    std::vector<std::int32_t> heapSlots_;  // per triangle: place in heap_, or a mark (GreedyInsertion.cpp)
     std::vector<HeapEntry> heap_;          // triangles outside the error, worst first
     std::vector<std::int32_t> pending_;    // triangles to scan
     std::vector<int> flipStack_;
