@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "export/TiledSurface.h"
-#include "files/ChannelSum.h"
+#include "model/HeightScale.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "files/ChannelSum.h"
+#include "model/HeightScale.h"
 
 void CheckHeightField(const HeightField& field)
 {

@@ -8,7 +8,7 @@
 
 #include "export/SmallTriangleScan.h"
 #include "export/SpanScan.h"
-#include "files/ChannelSum.h"
+#include "model/HeightScale.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "export/TriangleScan.h"
-#include "files/ChannelSum.h"
+#include "model/HeightScale.h"
 
 namespace {
 
