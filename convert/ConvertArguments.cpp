@@ -58,6 +58,24 @@ double MillimetresOf(std::string_view option, std::string_view text, const Milli
     return value;
 }
 
+// "7" or "7.6": whole tenths of a height step from 0 to 765, as Mesh Settings takes them.
+int ErrorTenthsOf(std::string_view text)
+{
+    const std::size_t point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    const std::string_view tenth = point == std::string_view::npos ? std::string_view("0") : text.substr(point + 1);
+    const auto digits = [](std::string_view part, std::size_t most) {
+        return !part.empty() && part.size() <= most && part.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    int tenths = -1;
+    if (digits(whole, 3) && digits(tenth, 1))
+        tenths = std::stoi(std::string(whole)) * 10 + (tenth[0] - '0');
+    if (tenths < 0 || tenths > kLargestErrorTenths)
+        throw UsageError("--max-error takes a number of height steps from 0 to " + std::to_string(kMaxChannelSum) +
+                         " in steps of 0.1, not '" + std::string(text) + "'");
+    return tenths;
+}
+
 // Splits "--name=value"; a long option without "=" has no value of its own.
 std::pair<std::string_view, std::optional<std::string_view>> SplitOption(std::string_view argument)
 {
@@ -124,6 +142,12 @@ ConvertArguments ParseConvertArguments(const std::vector<std::string>& arguments
         } else if (name == "--invert") {
             noValue();
             parsed.solid.invert = true;
+        } else if (name == "--max-error") {
+            parsed.solid.detail = SolidDetail::WholePicture;
+            parsed.solid.maxErrorTenths = ErrorTenthsOf(value());
+        } else if (name == "--progress") {
+            noValue();
+            parsed.progress = true;
         } else if (name == "-o" || name == "--output") {
             if (output)
                 throw UsageError("only one -o OUTPUT may be given");
@@ -138,6 +162,8 @@ ConvertArguments ParseConvertArguments(const std::vector<std::string>& arguments
     }
     if (parsed.help || parsed.version)
         return parsed;
+    if (parsed.solid.detail == SolidDetail::WholePicture && !IsSolid(parsed.format))
+        throw UsageError("--max-error goes with --format stl or 3mf only");
     if (parsed.inputs.empty())
         throw UsageError("no input picture given");
     if (!output || output->empty())
@@ -151,7 +177,8 @@ std::string ConvertHelpText()
     return "Usage: relief-foundry-convert [--grid N] [--no-black] [--no-white]\n"
            "                              [--format dxf|stl|obj|3mf|png16|r16]\n"
            "                              [--size-mm L] [--relief-mm R] [--base-mm B] [--square]\n"
-           "                              [--invert] INPUT... -o OUTPUT\n"
+           "                              [--invert] [--max-error E] [--progress]\n"
+           "                              INPUT... -o OUTPUT\n"
            "\n"
            "Converts height-map pictures (BMP, PNG, JPEG, TIFF and what else Import Picture\n"
            "reads; brightness is height) into terrain meshes, solids for printing and 16-bit\n"
@@ -175,6 +202,12 @@ std::string ConvertHelpText()
            "  --base-mm B          the solid under black in mm, 0.01 to 10000 (default 2)\n"
            "  --square             a square footprint instead of the picture's proportions\n"
            "  --invert             white lowest, black highest (lithophanes)\n"
+           "  --max-error E        with stl or 3mf: a solid over every pixel of the picture\n"
+           "                       instead of the grid, no pixel further than E height\n"
+           "                       steps from its surface (0 to 765 in steps of 0.1; one\n"
+           "                       step is one unit of the channel sum, 765 from black to\n"
+           "                       white; 0 keeps every point the surface needs)\n"
+           "  --progress           say on standard error how far each file has come\n"
            "  -h, --help           show this help and exit\n"
            "  --version            show the version and exit\n"
            "\n"

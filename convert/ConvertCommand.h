@@ -35,7 +35,8 @@ std::string OutputInFolder(const std::string& input, const std::string& folder, 
 // Converts one picture exactly as the window exports it right after loading the file
 // and choosing the grid size and options: the state after ResetGrid for the picture,
 // grid size and options applied as the grid box and the option commands do, then the
-// format's writer, sampling from a cleared height grid. Throws EditorError as the
-// reader and the writers do; an existing output is replaced only when complete.
+// format's writer, sampling from a cleared height grid. progress is told how far a long
+// (whole-picture) conversion has come. Throws EditorError as the reader and the writers
+// do; an existing output is replaced only when complete.
 void ConvertPicture(const std::string& input, const std::string& output, const ConvertArguments& arguments,
-                    const PictureReader& read);
+                    const PictureReader& read, const ProgressCallback& progress = {});

@@ -10,6 +10,7 @@
 #include "export/WriteHeightMap.h"
 #include "export/WriteObj.h"
 #include "export/WriteStl.h"
+#include "export/WholePictureSolid.h"
 #include "files/BufferedWriter.h"
 #include "model/EditorError.h"
 #include "model/EditorState.h"
@@ -20,7 +21,7 @@
 namespace {
 
 // Some readers take a file whose header holds "solid" for the text form, so it must not.
-constexpr std::string_view kStlCredit = "Created by Relief_Foundry V1.0 by Quennick (VORTALQUENCH), grid ";
+constexpr std::string_view kStlCredit = "Created by Relief_Foundry V1.0 by Quennick (VORTALQUENCH), ";
 
 bool EndsWithIgnoringCase(std::string_view text, std::string_view ending)
 {
@@ -46,7 +47,41 @@ void WriteHeightMap(MeshFormat format, const ImageSurface& surface, BufferedWrit
         WriteHeightRaw(out, surface.picture(), surface.width(), surface.height());
 }
 
+// The error in tenths as the user gave it: "1.0", "7.6", "0.0".
+std::string TenthsText(int tenths)
+{
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+}
+
+void WriteSolid(MeshFormat format, const SolidMesh& solid, std::string_view stlCredit, BufferedWriter& out)
+{
+    if (format == MeshFormat::Stl)
+        WriteStl(out, solid, stlCredit);
+    else
+        Write3mf(out, solid);
+}
+
+// Writes through a commit-or-nothing file, failures of the file as the editor's own.
+template <class Write>
+void WriteFile(const std::string& path, FileOps& ops, Write&& write)
+{
+    try {
+        SafeFileWriter file(path, ops);
+        BufferedWriter out(file);
+        write(out);
+        out.flush();
+        file.commit();
+    } catch (const FileWriteError& failure) {
+        throw EditorError(MeshFileFailure(failure.errorCode), std::to_string(failure.errorCode));
+    }
+}
+
 } // namespace
+
+bool IsSolid(MeshFormat format)
+{
+    return format == MeshFormat::Stl || format == MeshFormat::ThreeMf;
+}
 
 std::string_view ExtensionOf(MeshFormat format)
 {
@@ -107,8 +142,17 @@ void PrepareExport(EditorState& state, ImageSurface& surface, Picture picture, i
 }
 
 void WriteMesh(MeshFormat format, EditorState& state, const ImageSurface& surface, const std::string& path,
-               FileOps& ops)
+               FileOps& ops, const ProgressCallback& progress)
 {
+    if (IsSolid(format) && !SolidSettingsValid(state.solid))
+        throw std::invalid_argument("WriteMesh: the solid's settings are out of range");
+    if (IsSolid(format) && state.solid.detail == SolidDetail::WholePicture) {
+        // Meshed before the file is touched: a failure or a cancel leaves it as it was.
+        const WholePictureSolid solid(surface.picture(), state.solid, progress);
+        const std::string credit = std::string(kStlCredit) + "within " + TenthsText(state.solid.maxErrorTenths);
+        WriteFile(path, ops, [&](BufferedWriter& out) { WriteSolid(format, solid, credit, out); });
+        return;
+    }
     MeshHeights heights;
     if (IsHeightMap(format)) {
         // Any use of the pixels fails for an icon, a metafile or unusable pixels.
@@ -119,19 +163,15 @@ void WriteMesh(MeshFormat format, EditorState& state, const ImageSurface& surfac
         SampleHeights(state, surface);
         heights.assign(state.heights, MeshGridSize(state));
     }
-    if ((format == MeshFormat::Stl || format == MeshFormat::ThreeMf) && !SolidSettingsValid(state.solid))
-        throw std::invalid_argument("WriteMesh: the solid's settings are out of range");
     const MeshOptions options = OptionsOf(state);
-    try {
-        SafeFileWriter file(path, ops);
-        BufferedWriter out(file);
+    WriteFile(path, ops, [&](BufferedWriter& out) {
         switch (format) {
         case MeshFormat::Dxf:
             WriteDxf(out, heights, options);
             break;
         case MeshFormat::Stl:
             WriteStl(out, GridSolid(heights, state.solid, state.imageWidth, state.imageHeight),
-                     std::string(kStlCredit) + std::to_string(heights.gridSize()));
+                     std::string(kStlCredit) + "grid " + std::to_string(heights.gridSize()));
             break;
         case MeshFormat::Obj:
             WriteObj(out, heights, options);
@@ -144,11 +184,7 @@ void WriteMesh(MeshFormat format, EditorState& state, const ImageSurface& surfac
             WriteHeightMap(format, surface, out);
             break;
         }
-        out.flush();
-        file.commit();
-    } catch (const FileWriteError& failure) {
-        throw EditorError(MeshFileFailure(failure.errorCode), std::to_string(failure.errorCode));
-    }
+    });
 }
 
 Failure MeshFileFailure(int errorCode)

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "export/MeshFaces.h"
+#include "export/MeshingProgress.h"
 #include "files/SafeFileWriter.h"
 #include "model/Failure.h"
 #include "model/SolidSettings.h"
@@ -45,14 +46,23 @@ void PrepareExport(EditorState& state, ImageSurface& surface, Picture picture, i
 // not a bitmap), as every mesh export does, then writes the mesh of the state's grid
 // size and options in format under path through a commit-or-nothing writer, which
 // replaces the file only once every byte is there. STL and 3MF hold the solid for
-// printing placed by the state's solid settings (export/GridSolid.h), which must be
-// within their ranges. A height map samples nothing: it writes the picture's heights at
+// printing placed by the state's solid settings, which must be within their ranges:
+// over the grid (export/GridSolid.h), or with the whole-picture detail over every pixel
+// within the settings' error (export/WholePictureSolid.h), which samples nothing and
+// needs a bitmap of at least 2 x 2 pixels (PictureTooNarrow). Only the whole-picture
+// meshing takes long: it reports to progress, meshing and then writing, and stops with
+// MeshingCancelled when progress returns false, leaving no file and no temporary file.
+// std::bad_alloc passes through when memory runs out, the old file untouched. A height
+// map samples nothing: it writes the picture's heights at
 // the display's size, failing as the mesh exports do for a picture that is not a
 // bitmap, and with BitmapNotValid when the display has no pixels. Any I/O failure throws
 // EditorError with the failure MeshFileFailure names, its detail the error number, and
 // leaves an existing file at path untouched.
 void WriteMesh(MeshFormat format, EditorState& state, const ImageSurface& surface, const std::string& path,
-               FileOps& ops = SystemFileOps());
+               FileOps& ops = SystemFileOps(), const ProgressCallback& progress = {});
+
+// Whether format writes a solid for printing.
+bool IsSolid(MeshFormat format);
 
 // The failure an errno stands for when a mesh file is written: InvalidFilename,
 // AccessDenied, TooManyOpenFiles, or Io for every other number.

@@ -23,6 +23,7 @@ constexpr std::pair<Failure, std::string_view> kTexts[] = {
     {Failure::InvalidFloatingPoint, "Invalid floating point operation"},
     {Failure::OutOfMemory, "Out of memory"},
     {Failure::CannotImport, "Cannot import {}"},
+    {Failure::PictureTooNarrow, "A whole-picture mesh needs a picture at least 2 pixels wide and high"},
 };
 
 std::string_view TemplateOf(Failure failure)

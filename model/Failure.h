@@ -22,6 +22,7 @@ enum class Failure {
     InvalidFloatingPoint, // "Invalid floating point operation"
     OutOfMemory,          // "Out of memory"
     CannotImport,         // "Cannot import <name>: <the picture reader's reason>"
+    PictureTooNarrow,     // "A whole-picture mesh needs a picture at least 2 pixels wide and high"
 };
 
 // The user's text for a failure; detail fills the place the text leaves for a file

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProgressDialog>
 
 #include "ui/MeshSettingsDialog.h"
 
@@ -89,6 +90,34 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogSettings& 
     return dialog.selectedFiles().constFirst();
 }
 
+// Qt's progress dialog: it shows itself once the work has taken half a second, and from
+// then on keeps the program's windows drawn and its Cancel button alive at every update.
+class QtProgress : public ProgressDisplay {
+public:
+    QtProgress(QWidget* parent, const QString& title, const QString& label)
+        : dialog_(label, QStringLiteral("Cancel"), 0, kSteps, parent)
+    {
+        dialog_.setWindowTitle(title);
+        dialog_.setWindowModality(Qt::ApplicationModal);
+        dialog_.setMinimumDuration(500);
+        dialog_.setAutoReset(false);
+        dialog_.setAutoClose(false);
+        dialog_.setValue(0);  // starts the half-second clock
+    }
+
+    bool update(double fraction) override
+    {
+        const int value = static_cast<int>(fraction * kSteps);
+        if (value > dialog_.value())
+            dialog_.setValue(std::min(value, kSteps));
+        return !dialog_.wasCanceled();
+    }
+
+private:
+    static constexpr int kSteps = 1000;
+    QProgressDialog dialog_;
+};
+
 class QtDialogs : public Dialogs {
 public:
     // Qt would offer the custom colours a previous run saved; every run starts afresh.
@@ -136,6 +165,11 @@ public:
                         QMessageBox::Ok, parent);
         box.setWindowModality(Qt::ApplicationModal);
         RunModal(box);
+    }
+
+    std::unique_ptr<ProgressDisplay> progress(QWidget* parent, const QString& title, const QString& label) override
+    {
+        return std::make_unique<QtProgress>(parent, title, label);
     }
 };
 

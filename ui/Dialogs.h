@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include <optional>
 
 #include <QList>
@@ -30,6 +31,15 @@ struct FileDialogSettings {
     QList<FileFilter> moreFilters = {};
 };
 
+// The progress of long work as the user sees it: a modal dialog with a bar and a Cancel
+// button, shown only once the work has taken half a second. It goes when destroyed.
+class ProgressDisplay {
+public:
+    virtual ~ProgressDisplay() = default;
+    // fraction: 0 to 1. Returns false once the user has pressed Cancel.
+    virtual bool update(double fraction) = 0;
+};
+
 // Every modal dialog the windows open goes through here, so tests can answer them.
 class Dialogs {
 public:
@@ -45,6 +55,8 @@ public:
     virtual std::optional<SolidSettings> meshSettings(QWidget* parent, const SolidSettings& current) = 0;
     // A message box with one OK button.
     virtual void message(QWidget* parent, const QString& title, const QString& text, Icon icon) = 0;
+    // The progress of work about to start, titled title, saying label.
+    virtual std::unique_ptr<ProgressDisplay> progress(QWidget* parent, const QString& title, const QString& label) = 0;
 };
 
 // The real dialogs, used unless a test installs its own with SetDialogs.

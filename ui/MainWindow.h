@@ -9,6 +9,8 @@
 #include "paint/ShiftState.h"
 #include "ui/Dialogs.h"
 
+enum class MeshFormat;
+
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -130,6 +132,9 @@ private:
     void exportStl();
     void exportObj();
     void exportThreeMf();
+    // STL or 3MF: the waiting caption, the save dialog, the solid (with progress over the
+    // whole picture), the completion caption.
+    void exportSolid(MeshFormat format, const FileDialogSettings& dialog, const QString& formatName);
     void exportHeightMap();
     void editMeshSettings();
     // The 3D preview (ui/MainWindowPreview.cpp)

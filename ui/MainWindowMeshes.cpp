@@ -4,7 +4,9 @@
 // step (the waiting caption before the dialog, the completion caption also after a
 // cancel, the waiting caption left in place by a failure) but each has its own save
 // dialog settings, which nothing else changes, so they propose the same name every
-// time. Failures leave them as exceptions; the connection's guard shows them.
+// time. A solid over the whole picture can take long: it shows its progress, and Cancel
+// ends it as a cancelled file dialog does, with no file written. Failures leave them as
+// exceptions; the connection's guard shows them.
 #include <QFile>
 
 #include "export/MeshExport.h"
@@ -47,10 +49,28 @@ FileDialogSettings HeightMapDialog()
 
 void MainWindow::exportStl()
 {
-    setStatusCaption(QStringLiteral("Exporting STL... Please Wait"));
-    if (const std::optional<QString> name = CurrentDialogs().saveFileName(this, StlDialog()))
-        WriteMesh(MeshFormat::Stl, state_, imageView_->surface(), QFile::encodeName(*name).toStdString());
-    setStatusCaption(QStringLiteral("Exporting STL Complete"));
+    exportSolid(MeshFormat::Stl, StlDialog(), QStringLiteral("STL"));
+}
+
+void MainWindow::exportSolid(MeshFormat format, const FileDialogSettings& dialog, const QString& formatName)
+{
+    const QString waiting = QStringLiteral("Exporting %1... Please Wait").arg(formatName);
+    setStatusCaption(waiting);
+    if (const std::optional<QString> name = CurrentDialogs().saveFileName(this, dialog)) {
+        std::unique_ptr<ProgressDisplay> display;
+        ProgressCallback progress;
+        if (state_.solid.detail == SolidDetail::WholePicture) {
+            display = CurrentDialogs().progress(this, waiting, QStringLiteral("Meshing the whole picture..."));
+            progress = [&display](double fraction) { return display->update(fraction); };
+        }
+        try {
+            WriteMesh(format, state_, imageView_->surface(), QFile::encodeName(*name).toStdString(), SystemFileOps(),
+                      progress);
+        } catch (const MeshingCancelled&) {
+            // Nothing was written; the old file stands.
+        }
+    }
+    setStatusCaption(QStringLiteral("Exporting %1 Complete").arg(formatName));
 }
 
 void MainWindow::exportObj()
@@ -63,10 +83,7 @@ void MainWindow::exportObj()
 
 void MainWindow::exportThreeMf()
 {
-    setStatusCaption(QStringLiteral("Exporting 3MF... Please Wait"));
-    if (const std::optional<QString> name = CurrentDialogs().saveFileName(this, ThreeMfDialog()))
-        WriteMesh(MeshFormat::ThreeMf, state_, imageView_->surface(), QFile::encodeName(*name).toStdString());
-    setStatusCaption(QStringLiteral("Exporting 3MF Complete"));
+    exportSolid(MeshFormat::ThreeMf, ThreeMfDialog(), QStringLiteral("3MF"));
 }
 
 void MainWindow::exportHeightMap()

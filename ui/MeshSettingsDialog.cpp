@@ -4,7 +4,12 @@
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QRadioButton>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace {
 
@@ -41,6 +46,30 @@ MeshSettingsDialog::MeshSettingsDialog(const SolidSettings& settings, QWidget* p
     keepProportions_ = Choice(QStringLiteral("Keep the picture's proportions"), settings.keepProportions,
                               "KeepProportions", this);
     invert_ = Choice(QStringLiteral("Invert (white lowest, for lithophanes)"), settings.invert, "Invert", this);
+    auto* detail = new QGroupBox(QStringLiteral("Detail"), this);
+    gridDetail_ = new QRadioButton(QStringLiteral("Grid (the grid size, as the DXF)"), detail);
+    gridDetail_->setObjectName(QStringLiteral("DetailGrid"));
+    wholeDetail_ = new QRadioButton(QStringLiteral("Whole picture within"), detail);
+    wholeDetail_->setObjectName(QStringLiteral("DetailWholePicture"));
+    (settings.detail == SolidDetail::WholePicture ? wholeDetail_ : gridDetail_)->setChecked(true);
+    // Tenths of a height step, one step being one unit of the channel sum.
+    maxError_ = new QDoubleSpinBox(detail);
+    maxError_->setObjectName(QStringLiteral("EMaxError"));
+    maxError_->setDecimals(1);
+    maxError_->setSingleStep(0.1);
+    maxError_->setRange(0, kMaxChannelSum);
+    maxError_->setValue(settings.maxErrorTenths / 10.0);
+    maxError_->setEnabled(wholeDetail_->isChecked());
+    connect(wholeDetail_, &QRadioButton::toggled, maxError_, &QWidget::setEnabled);
+    auto* whole = new QHBoxLayout;
+    whole->addWidget(wholeDetail_);
+    whole->addWidget(maxError_);
+    whole->addWidget(new QLabel(QStringLiteral("height steps"), detail));
+    whole->addStretch(1);
+    auto* details = new QVBoxLayout(detail);
+    details->addWidget(gridDetail_);
+    details->addLayout(whole);
+
     buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons_->setObjectName(QStringLiteral("Buttons"));
     connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -54,6 +83,7 @@ MeshSettingsDialog::MeshSettingsDialog(const SolidSettings& settings, QWidget* p
     fields->addRow(invert_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
+    layout->addWidget(detail);
     layout->addWidget(buttons_);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     // The first field takes the focus when the dialog opens, which selects its text as a
@@ -63,6 +93,11 @@ MeshSettingsDialog::MeshSettingsDialog(const SolidSettings& settings, QWidget* p
 
 SolidSettings MeshSettingsDialog::settings() const
 {
-    return {longestSide_->value(), relief_->value(), base_->value(), keepProportions_->isChecked(),
-            invert_->isChecked()};
+    return {longestSide_->value(),
+            relief_->value(),
+            base_->value(),
+            keepProportions_->isChecked(),
+            invert_->isChecked(),
+            wholeDetail_->isChecked() ? SolidDetail::WholePicture : SolidDetail::Grid,
+            static_cast<int>(std::lround(maxError_->value() * 10))};
 }

@@ -17,7 +17,16 @@ struct AcceptedCase {
     Words inputs;
     std::string output;
     SolidSettings solid = {};
+    bool progress = false;
 };
+
+constexpr SolidSettings WholePicture(int tenths)
+{
+    SolidSettings solid;
+    solid.detail = SolidDetail::WholePicture;
+    solid.maxErrorTenths = tenths;
+    return solid;
+}
 
 void PrintTo(const AcceptedCase& c, std::ostream* out) { *out << c.name; }
 
@@ -38,6 +47,9 @@ TEST_P(Accepted, AsksForWhatItSays)
     EXPECT_EQ(parsed.solid.baseMm, c.solid.baseMm);
     EXPECT_EQ(parsed.solid.keepProportions, c.solid.keepProportions);
     EXPECT_EQ(parsed.solid.invert, c.solid.invert);
+    EXPECT_EQ(parsed.solid.detail, c.solid.detail);
+    EXPECT_EQ(parsed.solid.maxErrorTenths, c.solid.maxErrorTenths);
+    EXPECT_EQ(parsed.progress, c.progress);
     EXPECT_FALSE(parsed.help);
     EXPECT_FALSE(parsed.version);
 }
@@ -68,7 +80,15 @@ INSTANTIATE_TEST_SUITE_P(
         AcceptedCase{"HeightMaps", {"--format", "PNG16", "a", "-o", "b"}, 50, true, true, MeshFormat::HeightPng,
                      {"a"}, "b"},
         AcceptedCase{"RawHeightMap", {"--format=r16", "a", "-o", "b"}, 50, true, true, MeshFormat::HeightRaw,
-                     {"a"}, "b"}));
+                     {"a"}, "b"},
+        AcceptedCase{"WholePictureSolid", {"--format", "stl", "--max-error", "7.6", "a", "-o", "b"}, 50, true, true,
+                     MeshFormat::Stl, {"a"}, "b", WholePicture(76)},
+        AcceptedCase{"WholePictureExtremes", {"--max-error=0", "--progress", "--format=3mf", "a", "-o", "b"}, 50, true,
+                     true, MeshFormat::ThreeMf, {"a"}, "b", WholePicture(0), true},
+        AcceptedCase{"TheLargestError", {"--format", "stl", "--max-error", "765.0", "a", "-o", "b"}, 50, true, true,
+                     MeshFormat::Stl, {"a"}, "b", WholePicture(7650)},
+        AcceptedCase{"AWholeNumberError", {"--format", "stl", "--max-error", "12", "a", "-o", "b"}, 50, true, true,
+                     MeshFormat::Stl, {"a"}, "b", WholePicture(120)}));
 
 struct RefusedCase {
     const char* name;
@@ -92,6 +112,7 @@ TEST_P(Refused, SaysWhy)
 }
 
 const char* const kNoOutput = "no output given: add -o OUTPUT (a file for one input, a folder for several)";
+const char* const kErrorFormats = "--max-error goes with --format stl or 3mf only";
 
 INSTANTIATE_TEST_SUITE_P(
     Forms, Refused,
@@ -137,6 +158,19 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"SizeWithoutItsValue", {"a", "-o", "x", "--size-mm"}, "--size-mm needs a value"},
         RefusedCase{"SquareWithAValue", {"--square=yes", "a", "-o", "x"}, "--square takes no value"},
         RefusedCase{"InvertWithAValue", {"--invert=1", "a", "-o", "x"}, "--invert takes no value"},
+        RefusedCase{"ErrorWithTheDxf", {"--max-error", "1", "a", "-o", "x"}, kErrorFormats},
+        RefusedCase{"ErrorWithAHeightMap", {"--format", "png16", "--max-error", "1", "a", "-o", "x"}, kErrorFormats},
+        RefusedCase{"ErrorAboveTheRange", {"--format", "stl", "--max-error", "765.1", "a", "-o", "x"},
+                    "--max-error takes a number of height steps from 0 to 765 in steps of 0.1, not '765.1'"},
+        RefusedCase{"ErrorNegative", {"--format", "stl", "--max-error", "-1", "a", "-o", "x"},
+                    "--max-error takes a number of height steps from 0 to 765 in steps of 0.1, not '-1'"},
+        RefusedCase{"ErrorFinerThanATenth", {"--format", "stl", "--max-error", "0.05", "a", "-o", "x"},
+                    "--max-error takes a number of height steps from 0 to 765 in steps of 0.1, not '0.05'"},
+        RefusedCase{"ErrorNotANumber", {"--format", "stl", "--max-error=1e2", "a", "-o", "x"},
+                    "--max-error takes a number of height steps from 0 to 765 in steps of 0.1, not '1e2'"},
+        RefusedCase{"ErrorWithoutDigits", {"--format", "stl", "--max-error", ".", "a", "-o", "x"},
+                    "--max-error takes a number of height steps from 0 to 765 in steps of 0.1, not '.'"},
+        RefusedCase{"ProgressWithAValue", {"--progress=yes", "a", "-o", "x"}, "--progress takes no value"},
         RefusedCase{"UnknownOption", {"--colour", "a", "-o", "x"}, "unknown option '--colour'"},
         RefusedCase{"FlagWithAValue", {"--no-black=yes", "a", "-o", "x"}, "--no-black takes no value"}));
 
@@ -154,10 +188,11 @@ TEST(HelpText, ShowsTheCommandLineAndTheExitStatuses)
     EXPECT_EQ(help.rfind("Usage: relief-foundry-convert [--grid N] [--no-black] [--no-white]\n"
                          "                              [--format dxf|stl|obj|3mf|png16|r16]\n"
                          "                              [--size-mm L] [--relief-mm R] [--base-mm B] [--square]\n"
-                         "                              [--invert] INPUT... -o OUTPUT\n",
+                         "                              [--invert] [--max-error E] [--progress]\n"
+                         "                              INPUT... -o OUTPUT\n",
                          0),
               0u);
-    for (const char* option : {"--size-mm L ", "--relief-mm R ", "--base-mm B ", "--square ", "--invert ", "png16",
+    for (const char* option : {"--size-mm L ", "--relief-mm R ", "--base-mm B ", "--square ", "--invert ", "--max-error E ", "--progress ", "png16",
                                "r16", "3mf"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
     EXPECT_NE(help.find("Exit status: 0 when every file converted, 1 when any failed, 2 on a usage error."),

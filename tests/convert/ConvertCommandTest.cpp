@@ -17,6 +17,7 @@
 #include "model/EditorState.h"
 #include "model/ImageSurface.h"
 #include "tests/support/BmpBuilder.h"
+#include "tests/support/MeshFiles.h"
 #include "tests/support/PictureBuilder.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempFolder.h"
@@ -60,6 +61,16 @@ std::string CoreExport(const Picture& picture, const Settings& settings)
 }
 
 std::string MessageOf(Failure failure, const std::string& detail = {}) { return FailureText(failure, detail); }
+
+SolidSettings WholePictureSolid(double side, int errorTenths, bool invert = false)
+{
+    SolidSettings solid;
+    solid.longestSideMm = side;
+    solid.invert = invert;
+    solid.detail = SolidDetail::WholePicture;
+    solid.maxErrorTenths = errorTenths;
+    return solid;
+}
 
 // A text file: with Qt's image readers the converter tries them, as Import Picture does;
 // without, the picture files' extensions decide.
@@ -139,6 +150,7 @@ TEST_P(ConvertFormats, WriteWhatTheWindowsExportWrites)
     const std::string hillOut = std::string("out/hill.") + c.extension;
     const std::string duneOut = std::string("out/dune.") + c.extension;
     EXPECT_EQ(result.out, "hill.bmp -> " + hillOut + "\ndune.BMP -> " + duneOut + "\n");
+    EXPECT_EQ(result.err, "");
     EXPECT_EQ(file(hillOut), CoreExport(hill_, c.settings));
     EXPECT_EQ(file(duneOut), CoreExport(dune_, c.settings));
 }
@@ -160,7 +172,11 @@ INSTANTIATE_TEST_SUITE_P(
                                {50, true, true, MeshFormat::ThreeMf, {10000, 10, 0.01, true, false}}, "3mf"},
                     FormatCase{"HeightMapPng", {"--format", "png16", "--grid", "3", "--invert"},
                                {3, true, true, MeshFormat::HeightPng}, "png"},
-                    FormatCase{"HeightMapRaw", {"--format", "R16"}, {50, true, true, MeshFormat::HeightRaw}, "r16"}),
+                    FormatCase{"HeightMapRaw", {"--format", "R16"}, {50, true, true, MeshFormat::HeightRaw}, "r16"},
+                    FormatCase{"StlOverTheWholePicture", {"--format", "stl", "--max-error", "2.5", "--size-mm=50"},
+                               {50, true, true, MeshFormat::Stl, WholePictureSolid(50, 25)}, "stl"},
+                    FormatCase{"ThreeMfOverTheWholePictureExactly", {"--format=3mf", "--max-error=0", "--invert"},
+                               {50, true, true, MeshFormat::ThreeMf, WholePictureSolid(100, 0, true)}, "3mf"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ConvertProgram, OneInputGoesToTheFileNamedOrIntoTheFolderNamed)
@@ -296,6 +312,29 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{"SeveralInputsIntoAFile", {"hill.bmp", "dune.BMP", "-o", "notes.txt"},
                               "with several inputs OUTPUT must be a folder, and 'notes.txt' is a file"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// How far a whole-picture conversion has come goes to standard error when asked for,
+// never changing what is written or printed on standard output.
+TEST_F(ConvertProgram, ProgressIsReportedOnlyWhenAskedFor)
+{
+    const ProgramRun quiet = run({"--format", "stl", "--max-error", "1", "hill.bmp", "-o", "quiet.stl"});
+    EXPECT_EQ(quiet.exitCode, kAllConverted);
+    EXPECT_EQ(quiet.err, "");
+    const ProgramRun told = run({"--format", "stl", "--max-error", "1", "--progress", "hill.bmp", "-o", "told.stl"});
+    EXPECT_EQ(told.exitCode, kAllConverted);
+    EXPECT_EQ(told.out, "hill.bmp -> told.stl\n");
+    EXPECT_EQ(file("told.stl"), file("quiet.stl"));
+    const std::vector<std::string> lines = TextLines(told.err);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines.back(), "hill.bmp: 100%");
+    int last = -1;
+    for (const std::string& line : lines) {
+        ASSERT_TRUE(line.starts_with("hill.bmp: ") && line.ends_with("%")) << line;
+        const int percent = std::stoi(line.substr(10));
+        EXPECT_GT(percent, last) << "percentages only grow";
+        last = percent;
+    }
+}
 
 TEST_F(ConvertProgram, HelpAndVersionGoToStandardOutput)
 {

@@ -31,6 +31,7 @@ const TextRow kTexts[] = {
     {Failure::OutOfMemory, "", "Out of memory"},
     {Failure::CannotImport, "/maps/hill.png: Unable to read image data",
      "Cannot import /maps/hill.png: Unable to read image data"},
+    {Failure::PictureTooNarrow, "", "A whole-picture mesh needs a picture at least 2 pixels wide and high"},
 };
 
 TEST(FailureText, EveryFailureReadsAsTheUserSeesIt)

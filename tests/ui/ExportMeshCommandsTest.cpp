@@ -223,6 +223,10 @@ TEST_P(ConverterMatchesTheWindow, ForTheSamePictureGridAndOptions)
             arguments.push_back("--square");
         if (row.solid->invert)
             arguments.push_back("--invert");
+        if (row.solid->detail == SolidDetail::WholePicture) {
+            const int tenths = row.solid->maxErrorTenths;
+            arguments.insert(arguments.end(), {"--max-error", std::to_string(tenths / 10) + "." + std::to_string(tenths % 10)});
+        }
     }
     const std::string converted = "converted." + std::string(extension.data(), std::size_t(extension.size()));
     arguments.insert(arguments.end(), {"relief.bmp", "-o", converted});
@@ -248,11 +252,59 @@ INSTANTIATE_TEST_SUITE_P(
                                    SolidSettings{10000, 0.01, 10000, false, false}},
                       SameBytesRow{"HeightMapPng", "png16", "ExportHeightMap1", 1, 0, 40, true, true,
                                    std::nullopt, "png"},
-                      SameBytesRow{"HeightMapRaw", "r16", "ExportHeightMap1", 0, 0, 50, true, true}),
+                      SameBytesRow{"HeightMapRaw", "r16", "ExportHeightMap1", 0, 0, 50, true, true},
+                      SameBytesRow{"StlOverTheWholePicture", "stl", "ExportSTL1", 0, 0, 50, true, true,
+                                   SolidSettings{100, 10, 2, true, false, SolidDetail::WholePicture, 13}},
+                      SameBytesRow{"ThreeMfOverTheWholePictureExactly", "3mf", "Export3MF1", 1, 0, 40, true, true,
+                                   SolidSettings{75.5, 3, 1, false, true, SolidDetail::WholePicture, 0}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The converter reads what Import Picture reads, as it reads it: a 16-bit grey height map
 // gives the same DXF as Import Picture followed by Export DXF.
+// Over the whole picture the solid shows its progress; Cancel stops it with no file
+// written, the old one kept, and the completion caption, as a cancelled dialog.
+TEST_F(ExportMeshCommandsTest, AWholePictureSolidShowsItsProgressAndCancelKeepsTheOldFile)
+{
+    SolidSettings wholePicture;
+    wholePicture.detail = SolidDetail::WholePicture;
+    dialogs.meshSettingsAnswers.push_back(wholePicture);
+    Find<QAction>(window, "MeshSettings1")->trigger();
+
+    const QString finished = exportTo(kStl, QStringLiteral("finished.stl"));
+    ASSERT_EQ(dialogs.progressRequests.size(), 1u);
+    const auto& shown = dialogs.progressRequests[0];
+    EXPECT_EQ(shown.title, QStringLiteral("Exporting STL... Please Wait"));
+    EXPECT_TRUE(shown.closed);
+    ASSERT_FALSE(shown.updates.empty());
+    EXPECT_TRUE(std::is_sorted(shown.updates.begin(), shown.updates.end()));
+    EXPECT_DOUBLE_EQ(shown.updates.back(), 1.0);
+    EXPECT_EQ(ReadWholeFile(finished), coreOutput(kStl));
+
+    for (const MeshCommand& command : {kStl, kThreeMf}) {
+        // Cancelled at its first report: while it meshes.
+        const QString old = temp.path(QStringLiteral("old.") + QLatin1String(command.format));
+        WriteWholeFile(old.toStdString(), "old");
+        dialogs.progressRequests.clear();
+        dialogs.cancelProgressAt = 1;
+        dialogs.saveAnswers.push_back(old);
+        item(command)->trigger();
+        EXPECT_EQ(ReadWholeFile(old), "old");
+        EXPECT_EQ(window->windowTitle(), QStringLiteral("Exporting %1 Complete").arg(QLatin1String(command.format)));
+        EXPECT_TRUE(dialogs.messages.empty());
+        ASSERT_EQ(dialogs.progressRequests.size(), 1u);
+        EXPECT_TRUE(dialogs.progressRequests[0].closed);
+    }
+    for (const std::string& name : temp.names())
+        EXPECT_FALSE(name.starts_with(".relief")) << "a temporary file was left: " << name;
+}
+
+// The grid's solids are quick: they show no progress.
+TEST_F(ExportMeshCommandsTest, AGridSolidShowsNoProgress)
+{
+    exportTo(kStl, QStringLiteral("grid.stl"));
+    EXPECT_TRUE(dialogs.progressRequests.empty());
+}
+
 TEST_F(ExportMeshCommandsTest, ConverterReadsSixteenBitPicturesAsImportPictureDoes)
 {
     QImage deep(90, 70, QImage::Format_Grayscale16);

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QRadioButton>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLocale>
@@ -22,7 +23,8 @@ namespace {
 bool Same(const SolidSettings& a, const SolidSettings& b)
 {
     return a.longestSideMm == b.longestSideMm && a.reliefMm == b.reliefMm && a.baseMm == b.baseMm &&
-           a.keepProportions == b.keepProportions && a.invert == b.invert;
+           a.keepProportions == b.keepProportions && a.invert == b.invert && a.detail == b.detail &&
+           a.maxErrorTenths == b.maxErrorTenths;
 }
 
 class MeshSettingsTest : public MainWindowFixture {
@@ -114,6 +116,9 @@ protected:
         keepProportions = Find<QCheckBox>("KeepProportions");
         invert = Find<QCheckBox>("Invert");
         buttons = Find<QDialogButtonBox>("Buttons");
+        gridDetail = Find<QRadioButton>("DetailGrid");
+        wholeDetail = Find<QRadioButton>("DetailWholePicture");
+        maxError = Find<QDoubleSpinBox>("EMaxError");
     }
 
     template <class T>
@@ -130,6 +135,8 @@ protected:
     QDoubleSpinBox *longestSide = nullptr, *relief = nullptr, *base = nullptr;
     QCheckBox *keepProportions = nullptr, *invert = nullptr;
     QDialogButtonBox* buttons = nullptr;
+    QRadioButton *gridDetail = nullptr, *wholeDetail = nullptr;
+    QDoubleSpinBox* maxError = nullptr;
 };
 
 TEST_F(MeshSettingsDialogTest, ShowsItsFieldsWithTheirTextsRangesAndDefaults)
@@ -213,6 +220,40 @@ TEST_F(MeshSettingsDialogTest, ValuesOutsideTheRangesCannotBeTyped)
     EXPECT_TRUE(SolidSettingsValid(settings));
     EXPECT_EQ(settings.longestSideMm, 2000);  // the fifth digit was refused
     EXPECT_EQ(settings.reliefMm, 10);         // 0.00 is below the range: the last good value
+}
+
+// The detail: the grid at first; the whole picture within an error of 0 to 765 height
+// steps in tenths, given back in tenths exactly.
+TEST_F(MeshSettingsDialogTest, TheDetailIsTheGridOrTheWholePictureWithinAnError)
+{
+    open();
+    EXPECT_EQ(gridDetail->text(), "Grid (the grid size, as the DXF)");
+    EXPECT_EQ(wholeDetail->text(), "Whole picture within");
+    EXPECT_TRUE(gridDetail->isChecked());
+    EXPECT_FALSE(maxError->isEnabled());
+    EXPECT_EQ(maxError->value(), 1.0);
+    EXPECT_EQ(maxError->minimum(), 0);
+    EXPECT_EQ(maxError->maximum(), 765);
+    EXPECT_EQ(maxError->decimals(), 1);
+    EXPECT_EQ(maxError->singleStep(), 0.1);
+    QTest::mouseClick(wholeDetail, Qt::LeftButton);
+    EXPECT_TRUE(maxError->isEnabled());
+    maxError->setFocus();
+    QTest::keyClick(maxError, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(maxError, "7.6");
+    const SolidSettings chosen = dialog->settings();
+    EXPECT_EQ(chosen.detail, SolidDetail::WholePicture);
+    EXPECT_EQ(chosen.maxErrorTenths, 76);
+
+    SolidSettings whole;
+    whole.detail = SolidDetail::WholePicture;
+    whole.maxErrorTenths = 7650;
+    open(whole);
+    EXPECT_TRUE(wholeDetail->isChecked());
+    EXPECT_EQ(maxError->value(), 765.0);
+    EXPECT_TRUE(Same(dialog->settings(), whole)) << "opened and left as it was";
+    QTest::mouseClick(gridDetail, Qt::LeftButton);
+    EXPECT_EQ(dialog->settings().detail, SolidDetail::Grid);
 }
 
 }  // namespace

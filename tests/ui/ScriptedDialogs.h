@@ -28,6 +28,12 @@ public:
         QString text;
         Icon icon;
     };
+    struct ProgressRequest {
+        QString title;
+        QString label;
+        std::vector<double> updates;  // every fraction reported
+        bool closed = false;          // the display has gone
+    };
 
     ScriptedDialogs() { SetDialogs(this); }
     ~ScriptedDialogs() override { SetDialogs(nullptr); }
@@ -46,6 +52,10 @@ public:
     std::vector<ColourRequest> colourRequests;
     std::vector<MeshSettingsRequest> meshSettingsRequests;
     std::vector<MessageRequest> messages;
+    std::vector<ProgressRequest> progressRequests;
+    // The update (counting from 1, over every progress display) at which the user
+    // presses Cancel; 0 for never.
+    int cancelProgressAt = 0;
 
     // Runs while a dialog "is open", e.g. to look at the window behind it.
     std::function<void()> whileOpen;
@@ -81,7 +91,31 @@ public:
             whileOpen();
     }
 
+    std::unique_ptr<ProgressDisplay> progress(QWidget*, const QString& title, const QString& label) override
+    {
+        progressRequests.push_back({title, label, {}, false});
+        return std::make_unique<ScriptedProgress>(*this, progressRequests.size() - 1);
+    }
+
 private:
+    class ScriptedProgress : public ProgressDisplay {
+    public:
+        ScriptedProgress(ScriptedDialogs& owner, std::size_t request) : owner_(owner), request_(request) {}
+        ~ScriptedProgress() override { owner_.progressRequests[request_].closed = true; }
+        bool update(double fraction) override
+        {
+            owner_.progressRequests[request_].updates.push_back(fraction);
+            ++owner_.progressUpdates_;
+            return owner_.cancelProgressAt == 0 || owner_.progressUpdates_ < owner_.cancelProgressAt;
+        }
+
+    private:
+        ScriptedDialogs& owner_;
+        std::size_t request_;
+    };
+
+    int progressUpdates_ = 0;
+
     static QString CaptionOf(QWidget* parent) { return parent ? parent->window()->windowTitle() : QString(); }
 
     template <class T>
