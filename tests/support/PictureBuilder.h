@@ -103,3 +103,27 @@ inline Picture TerrainPicture()
         }
     return picture;
 }
+
+// Black and white pixels in turn, black at the top-left corner.
+inline Picture Checkerboard(int width, int height)
+{
+    Picture picture = MakePicture(width, height, kBlack);
+    for (int y = 0; y < height; ++y)
+        for (int x = (y + 1) % 2; x < width; x += 2)
+            SetPixel(picture, x, y, kWhite);
+    return picture;
+}
+
+// Every channel of every pixel from a fixed sequence: no two neighbours alike, no pattern
+// a zoom could line up with.
+inline Picture NoisePicture(int width, int height, unsigned seed = 1)
+{
+    Picture picture = MakePicture(width, height, kBlack);
+    unsigned state = seed;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            state = state * 1664525u + 1013904223u;  // Numerical Recipes' LCG
+            SetPixel(picture, x, y, MakeColour((state >> 8) & 0xFF, (state >> 16) & 0xFF, (state >> 24) & 0xFF));
+        }
+    return picture;
+}

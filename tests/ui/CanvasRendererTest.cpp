@@ -1,0 +1,217 @@
+// Drawing the picture at any zoom: sharp squares zoomed in, the exact mean of the covered
+// picture pixels zoomed out (the one-pixel checkerboard an even grey), and only the view
+// pixels asked for.
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+
+#include "tests/support/PictureBuilder.h"
+#include "ui/CanvasRenderer.h"
+#include "ui/ZoomSteps.h"
+
+namespace {
+
+QRgb Rgb32(ColourValue c)
+{
+    return qRgb(RedOf(c), GreenOf(c), BlueOf(c));
+}
+
+ColourValue At(const Picture& picture, int x, int y)
+{
+    return picture.pixels[static_cast<std::size_t>(y) * picture.width + x] & 0xFFFFFFu;
+}
+
+// The picture drawn whole at a zoom and scroll, into a frame of the view's size.
+QImage Draw(CanvasRenderer& renderer, const Picture& picture, const ViewMapping& mapping, QSize view)
+{
+    return renderer.render(picture, mapping, QRect(QPoint(0, 0), view), view).copy();
+}
+
+// What view pixel (vx, vy) must show, worked out in doubles: its area,
+// [(v + s) / z, (v + s + 1) / z) across and down, clipped to the picture, over the
+// level-k blocks of 2^k x 2^k picture pixels, each block's exact mean weighted by the
+// part of the block covered. Level 0 is the picture itself: the area's exact mean.
+std::array<double, 3> AreaMean(const Picture& picture, const ViewMapping& m, int k, int vx, int vy)
+{
+    const double side = std::ldexp(1.0, k);
+    const double x0 = std::max(0.0, (vx + m.scrollX) / m.zoom), x1 = std::min(double(picture.width), (vx + m.scrollX + 1) / m.zoom);
+    const double y0 = std::max(0.0, (vy + m.scrollY) / m.zoom), y1 = std::min(double(picture.height), (vy + m.scrollY + 1) / m.zoom);
+    std::array<double, 3> sum{};
+    double area = 0;
+    for (int by = static_cast<int>(y0 / side); by * side < y1; ++by)
+        for (int bx = static_cast<int>(x0 / side); bx * side < x1; ++bx) {
+            const double left = bx * side, right = std::min((bx + 1) * side, double(picture.width));
+            const double top = by * side, bottom = std::min((by + 1) * side, double(picture.height));
+            const double w = (std::min(right, x1) - std::max(left, x0)) * (std::min(bottom, y1) - std::max(top, y0));
+            std::array<double, 3> block{};
+            int count = 0;
+            for (int y = static_cast<int>(top); y < bottom; ++y)
+                for (int x = static_cast<int>(left); x < right; ++x, ++count) {
+                    const ColourValue c = At(picture, x, y);
+                    block[0] += RedOf(c);
+                    block[1] += GreenOf(c);
+                    block[2] += BlueOf(c);
+                }
+            for (int i = 0; i < 3; ++i)
+                sum[i] += w * block[i] / count;
+            area += w;
+        }
+    for (double& s : sum)
+        s /= area;
+    return sum;
+}
+
+TEST(CanvasRenderer, ZoomsReadTheLevelTheirPixelsCover)
+{
+    EXPECT_EQ(CanvasRenderer::LevelFor(32.0), 0);
+    EXPECT_EQ(CanvasRenderer::LevelFor(1.0), 0);
+    EXPECT_EQ(CanvasRenderer::LevelFor(0.75), 0);
+    EXPECT_EQ(CanvasRenderer::LevelFor(0.5), 1);
+    EXPECT_EQ(CanvasRenderer::LevelFor(0.3), 1);
+    EXPECT_EQ(CanvasRenderer::LevelFor(0.25), 2);
+    EXPECT_EQ(CanvasRenderer::LevelFor(1.0 / 64), 6);
+}
+
+TEST(CanvasRenderer, TapsWeighTheCoveredPartsAndSumTo4096)
+{
+    std::vector<CanvasRenderer::Taps> taps;
+    // At 1/sqrt 2 view pixel 0 covers picture pixel 0 wholly and 0.414 of pixel 1.
+    BoxTaps(0, 2, 0, 1 / std::sqrt(2.0), 0, 100, taps);
+    EXPECT_EQ(taps[0].first, 0);
+    EXPECT_EQ(taps[0].count, 2);
+    EXPECT_EQ(taps[0].weight[0], 2896u);
+    EXPECT_EQ(taps[0].weight[1], 1200u);
+    EXPECT_EQ(taps[1].first, 1);
+    EXPECT_EQ(taps[1].count, 2);
+    EXPECT_EQ(taps[1].weight[0] + taps[1].weight[1] + taps[1].weight[2], 4096u);
+    // At 40 % on a three-pixel picture view pixel 1 covers [2.5, 5): only [2.5, 3) exists.
+    BoxTaps(1, 2, 0, 0.4, 0, 3, taps);
+    EXPECT_EQ(taps[0].first, 2);
+    EXPECT_EQ(taps[0].count, 1);
+    EXPECT_EQ(taps[0].weight[0], 4096u);
+    // Level 1 at 35 %: level pixels, not picture pixels.
+    BoxTaps(0, 1, 0, 0.5 / std::sqrt(2.0), 1, 100, taps);
+    EXPECT_EQ(taps[0].first, 0);
+    EXPECT_EQ(taps[0].count, 2);
+}
+
+TEST(CanvasRenderer, ZoomedInEachPictureIsASharpSquare)
+{
+    const Picture picture = NoisePicture(40, 30);
+    CanvasRenderer renderer;
+    const ViewMapping mapping{4.0, 5, 3};
+    const QImage frame = Draw(renderer, picture, mapping, QSize(100, 80));
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 100; ++x)
+            ASSERT_EQ(frame.pixel(x, y), Rgb32(At(picture, (x + 5) / 4, (y + 3) / 4))) << x << ", " << y;
+}
+
+TEST(CanvasRenderer, AtActualPixelsTheFrameIsThePicture)
+{
+    const Picture picture = NoisePicture(50, 40);
+    CanvasRenderer renderer;
+    const QImage frame = Draw(renderer, picture, {1.0, 7, 2}, QSize(43, 38));
+    for (int y = 0; y < 38; ++y)
+        for (int x = 0; x < 43; ++x)
+            ASSERT_EQ(frame.pixel(x, y), Rgb32(At(picture, x + 7, y + 2))) << x << ", " << y;
+}
+
+// Zoomed out, within one step of rounding of the area's mean, at every step below 100 %
+// and at zooms Fit Picture may give; exactly a block's mean at 1/2^k. Between 1/2^(k+1)
+// and 1/2^k the area is made of level k's blocks, cut where it ends: the exact mean of
+// the pixels covered above 50 %, further out the mean to within the blocks at its edges.
+TEST(CanvasRenderer, ZoomedOutEachViewPixelIsTheMeanOfTheAreaItCovers)
+{
+    const Picture picture = NoisePicture(301, 203, 5);
+    for (const double zoom : {0.7071067811865476, 0.5, 0.35355339059327373, 0.25, 0.1767766952966369, 0.125,
+                              0.08838834764831845, 0.6123, 0.3019, 0.0711, 1.0 / 64}) {
+        for (const QPoint scroll : {QPoint(0, 0), QPoint(3, 1)}) {
+            CanvasRenderer renderer;
+            const ViewMapping mapping{zoom, scroll.x(), scroll.y()};
+            const QSize view(ZoomedExtent(301, zoom) - scroll.x(), ZoomedExtent(203, zoom) - scroll.y());
+            const QImage frame = Draw(renderer, picture, mapping, view);
+            const int level = CanvasRenderer::LevelFor(zoom);
+            const bool block = std::ldexp(zoom, level) == 1.0;
+            int worst = 0;
+            for (int y = 0; y < view.height(); ++y)
+                for (int x = 0; x < view.width(); ++x) {
+                    const std::array<double, 3> mean = AreaMean(picture, mapping, level, x, y);
+                    const QRgb drawn = frame.pixel(x, y);
+                    for (const auto& [value, expected] : {std::pair{qRed(drawn), mean[0]}, {qGreen(drawn), mean[1]},
+                                                          {qBlue(drawn), mean[2]}}) {
+                        const double off = std::abs(value - expected);
+                        worst = std::max(worst, static_cast<int>(std::ceil(off - 0.5)));
+                    }
+                }
+            // Block means are rounded once; weighted areas once more, in two passes.
+            EXPECT_LE(worst, block ? 0 : 1) << "zoom " << zoom << " scroll " << scroll.x();
+        }
+    }
+}
+
+TEST(CanvasRenderer, TheCheckerboardIsAnEvenGreyAtAQuarterAndNeverBlackOrWhiteBelowActual)
+{
+    const Picture board = Checkerboard(256, 192);
+    {
+        CanvasRenderer renderer;
+        const QImage quarter = Draw(renderer, board, {0.25, 0, 0}, QSize(64, 48));
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 64; ++x)
+                ASSERT_EQ(quarter.pixel(x, y), qRgb(128, 128, 128)) << x << ", " << y;
+    }
+    for (int step = kSmallestZoomStep; step < 0; ++step) {
+        CanvasRenderer renderer;
+        const double zoom = ZoomOfStep(step);
+        // Whole view pixels only: a sliver at the far edge covers a single column.
+        const QSize view(static_cast<int>(256 * zoom), static_cast<int>(192 * zoom));
+        const QImage frame = Draw(renderer, board, {zoom, 0, 0}, view);
+        int darkest = 255, lightest = 0;
+        for (int y = 0; y < view.height(); ++y)
+            for (int x = 0; x < view.width(); ++x) {
+                darkest = std::min(darkest, qRed(frame.pixel(x, y)));
+                lightest = std::max(lightest, qRed(frame.pixel(x, y)));
+            }
+        // Only at 70.7 % does a view pixel cover few enough squares to lean either way:
+        // at worst half a white pixel's worth, 0.41 or 0.59 of white.
+        const int spread = step == -1 ? 25 : 0;
+        EXPECT_GE(darkest, 127 - spread) << "step " << step;
+        EXPECT_LE(lightest, 128 + spread) << "step " << step;
+    }
+}
+
+TEST(CanvasRenderer, OnlyTheAreaAskedForIsDrawn)
+{
+    const Picture white = MakePicture(64, 64, kWhite);
+    CanvasRenderer renderer;
+    QImage frame = Draw(renderer, MakePicture(64, 64, kBlack), {2.0, 0, 0}, QSize(32, 32));
+    frame = renderer.render(white, {2.0, 0, 0}, QRect(4, 5, 6, 7), QSize(32, 32)).copy();
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            ASSERT_EQ(frame.pixel(x, y), QRect(4, 5, 6, 7).contains(x, y) ? qRgb(255, 255, 255) : qRgb(0, 0, 0))
+                << x << ", " << y;
+}
+
+// A change redraws from the pyramid's levels only once they are brought up to date.
+TEST(CanvasRenderer, AChangeShowsAtEveryZoomOnceInvalidated)
+{
+    Picture picture = MakePicture(512, 512, kBlack);
+    CanvasRenderer renderer;
+    renderer.reset(picture);
+    for (const double zoom : {0.5, 0.125, 1.0 / 64})
+        Draw(renderer, picture, {zoom, 0, 0}, QSize(256, 256));
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            SetPixel(picture, x, y, kWhite);
+    renderer.invalidate({0, 0, 64, 64});
+    for (const double zoom : {0.5, 0.125, 1.0 / 64}) {
+        const QImage frame = Draw(renderer, picture, {zoom, 0, 0}, QSize(256, 256));
+        EXPECT_EQ(frame.pixel(0, 0), qRgb(255, 255, 255)) << zoom;
+        const int edge = static_cast<int>(64 * zoom);
+        EXPECT_EQ(frame.pixel(edge, edge), qRgb(0, 0, 0)) << zoom;
+    }
+    EXPECT_EQ(Draw(renderer, picture, {1.0 / 64, 0, 0}, QSize(8, 8)).pixel(0, 0), qRgb(255, 255, 255));
+}
+
+}  // namespace

@@ -1,0 +1,73 @@
+#pragma once
+#include <QImage>
+#include <QRect>
+#include <QSize>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "ui/PicturePyramid.h"
+#include "ui/ViewMapping.h"
+
+// Draws a bitmap picture into the view's frame at any zoom, reading only what the view
+// shows: from 100 % up each picture pixel is a sharp square; below, each view pixel is the
+// mean of the area it covers, made of the blocks of the pyramid level the zoom falls on
+// and weighted by how much of each the area covers (up to three by three). That is the
+// exact mean of the picture pixels covered above 50 % and at 50 %, 25 % ... 1/64, where
+// the area is one block; in between, the mean to within the blocks the area's edges cut.
+// A frame's work thus follows the view's pixels, at every zoom.
+class CanvasRenderer {
+public:
+    // The pyramid's level a zoom reads: 0 (the picture) from 50 % up, else the finest
+    // level whose pixels the view's pixels still cover.
+    static int LevelFor(double zoom);
+
+    // The picture was replaced, or its kind or size changed.
+    void reset(const Picture& picture);
+    // Part of the picture changed (picture coordinates).
+    void invalidate(const Rect& changed);
+    // Brings up to `tiles` tiles of the pyramid up to date, for idle time; returns
+    // whether more remain.
+    bool refine(const Picture& picture, int tiles);
+
+    // Draws the view pixels `area` (view coordinates) of `picture` as `mapping` shows it
+    // into the frame, a view-sized RGB32 image kept between calls, and returns the frame.
+    // Pixels of `area` beyond the zoomed picture are left as they were.
+    const QImage& render(const Picture& picture, const ViewMapping& mapping, const QRect& area, QSize viewSize);
+
+    // Bytes held for drawing: the pyramid, the frame and the scratch rows.
+    std::size_t bytes() const;
+
+    const PicturePyramid& pyramid() const { return pyramid_; }
+
+    // One view column's (or row's) share of the level pixels its area covers: `count`
+    // of them (one to three) from `first`, with weights summing to 4096. Taps past the
+    // count name the first pixel with no weight, so every view pixel can take three.
+    struct Taps {
+        int first = 0;
+        int count = 0;
+        int pixel[3] = {};
+        std::uint32_t weight[3] = {};
+    };
+
+private:
+    void drawNearest(const Picture& picture, const ViewMapping& mapping, const QRect& area);
+    void drawLevel(int level, const ViewMapping& mapping, const QRect& area);
+    void drawBox(const Picture& picture, int level, const ViewMapping& mapping, const QRect& area);
+    void drawBoxRows(const Picture& picture, int level, const QRect& area, int fromRow, int toRow,
+                     std::vector<std::uint16_t>& filtered);
+
+    PicturePyramid pyramid_;
+    QImage frame_;
+    std::vector<int> columns_;
+    std::vector<Taps> columnTaps_;
+    std::vector<Taps> rowTaps_;
+    // A few level rows filtered across to the view's columns, one ring per thread.
+    std::vector<std::uint16_t> filteredRows_[2];
+};
+
+// The taps of view coordinates [from, to) at `zoom` and `scroll` over `level`, for a
+// picture `extent` pixels long; a view pixel partly past the picture's edge weighs only
+// the part on it.
+void BoxTaps(int from, int to, int scroll, double zoom, int level, int extent, std::vector<CanvasRenderer::Taps>& taps);
