@@ -56,10 +56,11 @@ int Wrong(const PicturePyramid& pyramid, const Picture& picture, int k)
     return wrong;
 }
 
+// A fill clipped to the picture, as the surface's.
 void Fill(Picture& picture, const Rect& r, ColourValue colour)
 {
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x)
+    for (int y = std::max(r.top, 0); y < std::min(r.bottom, picture.height); ++y)
+        for (int x = std::max(r.left, 0); x < std::min(r.right, picture.width); ++x)
             SetPixel(picture, x, y, colour);
 }
 
