@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 #include <thread>
-#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -194,33 +193,39 @@ bool CanvasRenderer::refine(const Picture& picture, int tiles)
     return pyramid_.refine(picture, tiles);
 }
 
-const QImage& CanvasRenderer::render(const Picture& picture, const ViewMapping& mapping, const QRect& area,
-                                     QSize viewSize)
+const QImage& CanvasRenderer::render(const Picture& picture, const ViewMapping& mapping, const QRect& area)
 {
-    if (frame_.size() != viewSize)
-        frame_ = QImage(viewSize, QImage::Format_RGB32);
+    const std::size_t stride = static_cast<std::size_t>(std::max(area.width(), 0));
+    band_.resize(std::max(band_.size(), stride * static_cast<std::size_t>(std::max(area.height(), 0))));
+    image_ = QImage(reinterpret_cast<uchar*>(band_.data()), std::max(area.width(), 0), std::max(area.height(), 0),
+                    static_cast<qsizetype>(stride * 4), QImage::Format_RGB32);
+    if (area.isEmpty())
+        return image_;
+    // Black where the area has none of the picture: not asked for by the view.
+    std::fill_n(band_.data(), stride * static_cast<std::size_t>(area.height()), kOpaqueRgb32);
     if (picture.width != pyramid_.width() || picture.height != pyramid_.height())
         reset(picture);
-    // Only view pixels that show some of the picture.
     const QRect shown(-mapping.scrollX, -mapping.scrollY, ZoomedExtent(picture.width, mapping.zoom),
                       ZoomedExtent(picture.height, mapping.zoom));
-    const QRect target = area & frame_.rect() & shown;
-    if (target.isEmpty() || picture.isEmpty() || picture.kind != PictureKind::Bitmap || picture.pixelsUnusable)
-        return frame_;
+    const QRect target = area & shown;
+    if (target.isEmpty() || picture.kind != PictureKind::Bitmap || picture.pixelsUnusable)
+        return image_;
+    const Band band{band_.data(), stride, area.topLeft()};
     const int level = LevelFor(mapping.zoom);
     if (level == 0 && mapping.zoom >= 1.0) {
-        drawNearest(picture, mapping, target);
-        return frame_;
+        drawNearest(picture, mapping, target, band);
+        return image_;
     }
     pyramid_.update(picture, level);
     if (level > 0 && std::ldexp(mapping.zoom, level) == 1.0)
-        drawLevel(level, mapping, target);
+        drawLevel(level, mapping, target, band);
     else
-        drawBox(picture, level, mapping, target);
-    return frame_;
+        drawBox(picture, level, mapping, target, band);
+    return image_;
 }
 
-void CanvasRenderer::drawNearest(const Picture& picture, const ViewMapping& mapping, const QRect& area)
+void CanvasRenderer::drawNearest(const Picture& picture, const ViewMapping& mapping, const QRect& area,
+                                 const Band& band)
 {
     const int width = area.width();
     columns_.resize(static_cast<std::size_t>(width));
@@ -230,11 +235,10 @@ void CanvasRenderer::drawNearest(const Picture& picture, const ViewMapping& mapp
     const bool actualPixels = mapping.zoom == 1.0;
     int previousRow = -1;
     for (int y = area.top(); y <= area.bottom(); ++y) {
-        auto* out = reinterpret_cast<std::uint32_t*>(frame_.scanLine(y)) + area.left();
+        std::uint32_t* out = band.at(area.left(), y);
         const int row = std::clamp(PictureCoordinate(y, mapping.scrollY, mapping.zoom), 0, picture.height - 1);
         if (row == previousRow) {  // a taller square's next row: the same pixels
-            std::memcpy(out, reinterpret_cast<const std::uint32_t*>(frame_.constScanLine(y - 1)) + area.left(),
-                        static_cast<std::size_t>(width) * 4);
+            std::memcpy(out, band.at(area.left(), y - 1), static_cast<std::size_t>(width) * 4);
             continue;
         }
         previousRow = row;
@@ -250,7 +254,7 @@ void CanvasRenderer::drawNearest(const Picture& picture, const ViewMapping& mapp
     }
 }
 
-void CanvasRenderer::drawLevel(int k, const ViewMapping& mapping, const QRect& area)
+void CanvasRenderer::drawLevel(int k, const ViewMapping& mapping, const QRect& area, const Band& band)
 {
     const PicturePyramid::Level level = pyramid_.level(k);
     const int x0 = std::clamp(area.left() + mapping.scrollX, 0, level.width);
@@ -258,13 +262,14 @@ void CanvasRenderer::drawLevel(int k, const ViewMapping& mapping, const QRect& a
     for (int y = area.top(); y <= area.bottom(); ++y) {
         const int row = std::clamp(y + mapping.scrollY, 0, level.height - 1);
         const std::uint8_t* source = level.data + static_cast<std::size_t>(row) * level.stride;
-        auto* out = reinterpret_cast<std::uint32_t*>(frame_.scanLine(y)) + (x0 - mapping.scrollX);
+        std::uint32_t* out = band.at(x0 - mapping.scrollX, y);
         for (int x = x0; x < x1; ++x)
             *out++ = kOpaqueRgb32 | Load3(source + 3 * static_cast<std::size_t>(x));
     }
 }
 
-void CanvasRenderer::drawBox(const Picture& picture, int k, const ViewMapping& mapping, const QRect& area)
+void CanvasRenderer::drawBox(const Picture& picture, int k, const ViewMapping& mapping, const QRect& area,
+                             const Band& band)
 {
     BoxTaps(area.left(), area.right() + 1, mapping.scrollX, mapping.zoom, k, picture.width, columnTaps_);
     BoxTaps(area.top(), area.bottom() + 1, mapping.scrollY, mapping.zoom, k, picture.height, rowTaps_);
@@ -275,17 +280,16 @@ void CanvasRenderer::drawBox(const Picture& picture, int k, const ViewMapping& m
     if (area.width() * area.height() >= kWorthASecondThread && area.height() >= 2 &&
         std::thread::hardware_concurrency() > 1) {
         const int middle = area.top() + area.height() / 2;
-        frame_.bits();  // detached here, not by two threads at once
-        std::thread second([&] { drawBoxRows(picture, k, area, middle, area.bottom() + 1, filteredRows_[1]); });
-        drawBoxRows(picture, k, area, area.top(), middle, filteredRows_[0]);
+        std::thread second([&] { drawBoxRows(picture, k, area, middle, area.bottom() + 1, band, filteredRows_[1]); });
+        drawBoxRows(picture, k, area, area.top(), middle, band, filteredRows_[0]);
         second.join();
     } else {
-        drawBoxRows(picture, k, area, area.top(), area.bottom() + 1, filteredRows_[0]);
+        drawBoxRows(picture, k, area, area.top(), area.bottom() + 1, band, filteredRows_[0]);
     }
 }
 
 void CanvasRenderer::drawBoxRows(const Picture& picture, int k, const QRect& area, int fromRow, int toRow,
-                                 std::vector<std::uint16_t>& filteredRows)
+                                 const Band& band, std::vector<std::uint16_t>& filteredRows)
 {
     const std::size_t width = static_cast<std::size_t>(area.width());
     const std::size_t rowLength = kLanes * columnTaps_.size();
@@ -295,9 +299,6 @@ void CanvasRenderer::drawBoxRows(const Picture& picture, int k, const QRect& are
     filteredRows.resize(kRing * rowLength);
     int held[kRing] = {-1, -1, -1, -1};
     const PicturePyramid::Level level = k > 0 ? pyramid_.level(k) : PicturePyramid::Level{};
-    // The frame's bits are read, not detached: both threads write into the same image.
-    std::uint8_t* const bits = const_cast<std::uint8_t*>(std::as_const(frame_).constBits());
-    const auto bytesPerLine = static_cast<std::size_t>(frame_.bytesPerLine());
     auto filtered = [&](int row) -> const std::uint16_t* {
         const int slot = row & (kRing - 1);
         std::uint16_t* out = filteredRows.data() + static_cast<std::size_t>(slot) * rowLength;
@@ -316,14 +317,13 @@ void CanvasRenderer::drawBoxRows(const Picture& picture, int k, const QRect& are
         const std::uint16_t* rows[3];
         for (int j = 0; j < 3; ++j)
             rows[j] = filtered(t.pixel[j]);
-        auto* out = reinterpret_cast<std::uint32_t*>(bits + static_cast<std::size_t>(y) * bytesPerLine) + area.left();
-        FilterDown(rows, t.weight, width, k == 0, out);
+        FilterDown(rows, t.weight, width, k == 0, band.at(area.left(), y));
     }
 }
 
 std::size_t CanvasRenderer::bytes() const
 {
-    return pyramid_.bytes() + static_cast<std::size_t>(frame_.sizeInBytes()) + columns_.capacity() * sizeof(int) +
+    return pyramid_.bytes() + band_.capacity() * sizeof(std::uint32_t) + columns_.capacity() * sizeof(int) +
            (columnTaps_.capacity() + rowTaps_.capacity()) * sizeof(Taps) +
            (filteredRows_[0].capacity() + filteredRows_[1].capacity()) * sizeof(std::uint16_t);
 }

@@ -32,11 +32,13 @@ public:
     bool refine(const Picture& picture, int tiles);
 
     // Draws the view pixels `area` (view coordinates) of `picture` as `mapping` shows it
-    // into the frame, a view-sized RGB32 image kept between calls, and returns the frame.
-    // Pixels of `area` beyond the zoomed picture are left as they were.
-    const QImage& render(const Picture& picture, const ViewMapping& mapping, const QRect& area, QSize viewSize);
+    // and returns them as an RGB32 image of the area's size, its pixel (0, 0) being the
+    // area's top-left one; valid until the next call. Pixels of the area that show none
+    // of the picture are black. The view asks for bands of rows, so that the memory this
+    // takes follows the view's width, not its size.
+    const QImage& render(const Picture& picture, const ViewMapping& mapping, const QRect& area);
 
-    // Bytes held for drawing: the pyramid, the frame and the scratch rows.
+    // Bytes held for drawing: the pyramid, the band and the scratch rows.
     std::size_t bytes() const;
 
     const PicturePyramid& pyramid() const { return pyramid_; }
@@ -52,14 +54,26 @@ public:
     };
 
 private:
-    void drawNearest(const Picture& picture, const ViewMapping& mapping, const QRect& area);
-    void drawLevel(int level, const ViewMapping& mapping, const QRect& area);
-    void drawBox(const Picture& picture, int level, const ViewMapping& mapping, const QRect& area);
-    void drawBoxRows(const Picture& picture, int level, const QRect& area, int fromRow, int toRow,
+    // Where view pixels go: the band's pixel (x, y) in view coordinates.
+    struct Band {
+        std::uint32_t* pixels;
+        std::size_t stride;  // pixels from a row to the next
+        QPoint origin;       // the view pixel at pixels[0]
+        std::uint32_t* at(int x, int y) const
+        {
+            return pixels + static_cast<std::size_t>(y - origin.y()) * stride + static_cast<std::size_t>(x - origin.x());
+        }
+    };
+
+    void drawNearest(const Picture& picture, const ViewMapping& mapping, const QRect& area, const Band& band);
+    void drawLevel(int level, const ViewMapping& mapping, const QRect& area, const Band& band);
+    void drawBox(const Picture& picture, int level, const ViewMapping& mapping, const QRect& area, const Band& band);
+    void drawBoxRows(const Picture& picture, int level, const QRect& area, int fromRow, int toRow, const Band& band,
                      std::vector<std::uint16_t>& filtered);
 
     PicturePyramid pyramid_;
-    QImage frame_;
+    std::vector<std::uint32_t> band_;
+    QImage image_;  // band_'s pixels as the last area's image
     std::vector<int> columns_;
     std::vector<Taps> columnTaps_;
     std::vector<Taps> rowTaps_;

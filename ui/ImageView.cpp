@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -15,6 +16,8 @@ namespace {
 
 // Pyramid tiles brought up to date per idle round: about a millisecond of work.
 constexpr int kRefineTiles = 4;
+// Rows drawn at a time: enough for two threads' worth of work, little memory.
+constexpr int kBandRows = 128;
 
 QRect ToQRect(const Rect& r)
 {
@@ -150,11 +153,14 @@ void ImageView::paintEvent(QPaintEvent* event)
             reportUnusablePixels();
             return;
         }
-        // Rectangle by rectangle: after a scroll only the uncovered edges are asked for.
+        // Rectangle by rectangle (after a scroll only the uncovered edges are asked for),
+        // in bands of rows.
         for (const QRect& part : event->region()) {
             const QRect shown = part & rect();
-            const QImage& frame = renderer_.render(picture, mapping_, shown, size());
-            painter.drawImage(shown.topLeft(), frame, shown);
+            for (int top = shown.top(); top <= shown.bottom(); top += kBandRows) {
+                const QRect band(shown.left(), top, shown.width(), std::min(kBandRows, shown.bottom() + 1 - top));
+                painter.drawImage(band.topLeft(), renderer_.render(picture, mapping_, band));
+            }
         }
         if (!refineTimer_.isActive())
             refineTimer_.start();

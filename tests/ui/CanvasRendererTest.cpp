@@ -23,10 +23,10 @@ ColourValue At(const Picture& picture, int x, int y)
     return picture.pixels[static_cast<std::size_t>(y) * picture.width + x] & 0xFFFFFFu;
 }
 
-// The picture drawn whole at a zoom and scroll, into a frame of the view's size.
+// The picture drawn whole at a zoom and scroll, into a view of the size given.
 QImage Draw(CanvasRenderer& renderer, const Picture& picture, const ViewMapping& mapping, QSize view)
 {
-    return renderer.render(picture, mapping, QRect(QPoint(0, 0), view), view).copy();
+    return renderer.render(picture, mapping, QRect(QPoint(0, 0), view)).copy();
 }
 
 // What view pixel (vx, vy) must show, worked out in doubles: its area,
@@ -181,16 +181,20 @@ TEST(CanvasRenderer, TheCheckerboardIsAnEvenGreyAtAQuarterAndNeverBlackOrWhiteBe
     }
 }
 
-TEST(CanvasRenderer, OnlyTheAreaAskedForIsDrawn)
+TEST(CanvasRenderer, AnAreaComesBackFromItsTopLeftCornerBlackOffThePicture)
 {
-    const Picture white = MakePicture(64, 64, kWhite);
+    const Picture picture = NoisePicture(64, 64);
     CanvasRenderer renderer;
-    QImage frame = Draw(renderer, MakePicture(64, 64, kBlack), {2.0, 0, 0}, QSize(32, 32));
-    frame = renderer.render(white, {2.0, 0, 0}, QRect(4, 5, 6, 7), QSize(32, 32)).copy();
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x)
-            ASSERT_EQ(frame.pixel(x, y), QRect(4, 5, 6, 7).contains(x, y) ? qRgb(255, 255, 255) : qRgb(0, 0, 0))
-                << x << ", " << y;
+    const ViewMapping mapping{2.0, 10, 6};
+    const QImage whole = Draw(renderer, picture, mapping, QSize(140, 140));
+    const QImage part = renderer.render(picture, mapping, QRect(4, 5, 6, 7)).copy();
+    ASSERT_EQ(part.size(), QSize(6, 7));
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 6; ++x)
+            ASSERT_EQ(part.pixel(x, y), whole.pixel(x + 4, y + 5)) << x << ", " << y;
+    // The zoomed picture ends at view pixel 128 - 10 across.
+    EXPECT_EQ(whole.pixel(117, 20), Rgb32(At(picture, 63, 13)));
+    EXPECT_EQ(whole.pixel(118, 20), qRgb(0, 0, 0));
 }
 
 // A change redraws from the pyramid's levels only once they are brought up to date.
