@@ -3,6 +3,7 @@
 // code under test: one colour everywhere with single pixels painted over it, icons, and
 // ways to read pixels back.
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -114,16 +115,14 @@ inline Picture Checkerboard(int width, int height)
     return picture;
 }
 
-// Every channel of every pixel from a fixed sequence: no two neighbours alike, no pattern
-// a zoom could line up with.
-inline Picture NoisePicture(int width, int height, unsigned seed = 1)
+// A busy deterministic picture, every pixel's channels from a fixed sequence: no two
+// neighbours alike, so a wrong sample position or a pattern a zoom lines up with shows.
+inline Picture NoisePicture(int width, int height, std::uint32_t seed = 12345)
 {
     Picture picture = MakePicture(width, height, kBlack);
-    unsigned state = seed;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            state = state * 1664525u + 1013904223u;  // Numerical Recipes' LCG
-            SetPixel(picture, x, y, MakeColour((state >> 8) & 0xFF, (state >> 16) & 0xFF, (state >> 24) & 0xFF));
-        }
+    for (auto& pixel : picture.pixels) {
+        seed = seed * 1103515245u + 12345u;
+        pixel = StoredPixel(seed >> 8);
+    }
     return picture;
 }
