@@ -71,7 +71,8 @@ QPointF CanvasView::viewCentre() const
 }
 
 // Scroll bars only where the zoomed picture does not fit; one bar's room can make the
-// other needed, so the test goes round once more.
+// other needed. (A third look changes nothing: the second bar is only added across when
+// the picture is already too tall.)
 void CanvasView::layOutPicture()
 {
     if (layingOut_)
@@ -83,7 +84,6 @@ void CanvasView::layOutPicture()
     bool across = zoomed.width() > area.width();
     bool down = zoomed.height() > area.height() - (across ? bar : 0);
     across = zoomed.width() > area.width() - (down ? bar : 0);
-    down = zoomed.height() > area.height() - (across ? bar : 0);
     viewSize_ = QSize(std::max(0, area.width() - (down ? bar : 0)), std::max(0, area.height() - (across ? bar : 0)));
     setHorizontalScrollBarPolicy(across ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(down ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);

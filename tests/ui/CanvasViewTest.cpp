@@ -226,6 +226,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, ScrollBars,
                                            BarsRow{"WideOnly", 500, 100, 0, true, false},
                                            BarsRow{"TallOnly", 100, 400, 0, false, true},
                                            BarsRow{"WideBarMakesItTooTall", 410, 285, 0, true, true},
+                                           BarsRow{"TallBarMakesItTooWide", 400, 300, 0, true, true},
                                            BarsRow{"TheFirstPictureZoomedTwice", 320, 200, 2, true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
