@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 #include <thread>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -51,6 +53,9 @@ struct LevelRow {
 // weighted sum over 32, so 4096 / 32 = 128 times the mean, which a signed lane holds.
 constexpr int kFilteredShift = 5;
 constexpr int kLanes = 4;
+// A ring of four filtered level rows: a view row needs at most three consecutive ones,
+// and the next view row none before them.
+constexpr int kRing = 4;
 
 // One level row filtered across to the view's columns.
 template <class Row>
@@ -190,7 +195,17 @@ bool CanvasRenderer::refine(const Picture& picture, int tiles)
 {
     if (picture.width != pyramid_.width() || picture.height != pyramid_.height())
         reset(picture);
-    return pyramid_.refine(picture, tiles);
+    try {
+        return pyramid_.refine(picture, tiles);
+    } catch (const std::bad_alloc&) {
+        lackedMemory_ = true;
+        return false;
+    }
+}
+
+bool CanvasRenderer::takeLackOfMemory()
+{
+    return std::exchange(lackedMemory_, false);
 }
 
 const QImage& CanvasRenderer::render(const Picture& picture, const ViewMapping& mapping, const QRect& area)
@@ -216,7 +231,13 @@ const QImage& CanvasRenderer::render(const Picture& picture, const ViewMapping& 
         drawNearest(picture, mapping, target, band);
         return image_;
     }
-    pyramid_.update(picture, level);
+    try {
+        pyramid_.update(picture, level);
+    } catch (const std::bad_alloc&) {
+        lackedMemory_ = true;
+    }
+    if (level > 0 && !pyramid_.level(level).data)
+        return image_;  // no memory for the level: black
     if (level > 0 && std::ldexp(mapping.zoom, level) == 1.0)
         drawLevel(level, mapping, target, band);
     else
@@ -275,11 +296,14 @@ void CanvasRenderer::drawBox(const Picture& picture, int k, const ViewMapping& m
     BoxTaps(area.top(), area.bottom() + 1, mapping.scrollY, mapping.zoom, k, picture.height, rowTaps_);
     // A spare column, so that pixels are weighted down two at a time.
     columnTaps_.push_back(columnTaps_.back());
+    for (std::vector<std::uint16_t>& rows : filteredRows_)
+        rows.resize(kRing * kLanes * columnTaps_.size());
     // Half the rows each on two threads, when there are enough of them to pay for it.
     constexpr int kWorthASecondThread = 1 << 17;
     if (area.width() * area.height() >= kWorthASecondThread && area.height() >= 2 &&
         std::thread::hardware_concurrency() > 1) {
         const int middle = area.top() + area.height() / 2;
+        // The scratch rows are sized before the threads start: nothing there can fail.
         std::thread second([&] { drawBoxRows(picture, k, area, middle, area.bottom() + 1, band, filteredRows_[1]); });
         drawBoxRows(picture, k, area, area.top(), middle, band, filteredRows_[0]);
         second.join();
@@ -293,10 +317,6 @@ void CanvasRenderer::drawBoxRows(const Picture& picture, int k, const QRect& are
 {
     const std::size_t width = static_cast<std::size_t>(area.width());
     const std::size_t rowLength = kLanes * columnTaps_.size();
-    // A ring of four filtered level rows: a view row needs at most three consecutive
-    // ones, and the next view row none before them.
-    constexpr int kRing = 4;
-    filteredRows.resize(kRing * rowLength);
     int held[kRing] = {-1, -1, -1, -1};
     const PicturePyramid::Level level = k > 0 ? pyramid_.level(k) : PicturePyramid::Level{};
     auto filtered = [&](int row) -> const std::uint16_t* {

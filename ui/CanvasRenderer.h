@@ -31,6 +31,10 @@ public:
     // whether more remain.
     bool refine(const Picture& picture, int tiles);
 
+    // Whether memory ran out for a pyramid level since the last call. Such a level is
+    // drawn black and asked for again next time; nothing throws.
+    bool takeLackOfMemory();
+
     // Draws the view pixels `area` (view coordinates) of `picture` as `mapping` shows it
     // and returns them as an RGB32 image of the area's size, its pixel (0, 0) being the
     // area's top-left one; valid until the next call. Pixels of the area that show none
@@ -72,6 +76,7 @@ private:
                      std::vector<std::uint16_t>& filtered);
 
     PicturePyramid pyramid_;
+    bool lackedMemory_ = false;
     std::vector<std::uint32_t> band_;
     QImage image_;  // band_'s pixels as the last area's image
     std::vector<int> columns_;

@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <new>
 
+#include "model/Failure.h"
 #include "ui/ErrorDisplay.h"
 
 namespace {
@@ -119,6 +121,7 @@ void ImageView::flushChanges()
 void ImageView::pictureReplaced()
 {
     unusableReported_ = false;
+    memoryReported_ = false;
     iconImage_ = QImage();
     const Picture& picture = surface_.picture();
     renderer_.reset(picture);
@@ -139,6 +142,21 @@ void ImageView::refinePyramid()
 {
     if (!renderer_.refine(surface_.picture(), kRefineTiles))
         refineTimer_.stop();
+    reportLackOfMemory(false);
+}
+
+// Once per picture, and never from inside a paint event: the report waits for the event
+// loop. Zooms that need no more memory go on working.
+void ImageView::reportLackOfMemory(bool lacked)
+{
+    lacked = renderer_.takeLackOfMemory() || lacked;
+    if (!lacked || memoryReported_)
+        return;
+    memoryReported_ = true;
+    refineTimer_.stop();
+    QMetaObject::invokeMethod(
+        this, [this] { ShowError(window(), QString::fromStdString(FailureText(Failure::OutOfMemory))); },
+        Qt::QueuedConnection);
 }
 
 void ImageView::paintEvent(QPaintEvent* event)
@@ -154,15 +172,21 @@ void ImageView::paintEvent(QPaintEvent* event)
             return;
         }
         // Rectangle by rectangle (after a scroll only the uncovered edges are asked for),
-        // in bands of rows.
-        for (const QRect& part : event->region()) {
-            const QRect shown = part & rect();
-            for (int top = shown.top(); top <= shown.bottom(); top += kBandRows) {
-                const QRect band(shown.left(), top, shown.width(), std::min(kBandRows, shown.bottom() + 1 - top));
-                painter.drawImage(band.topLeft(), renderer_.render(picture, mapping_, band));
+        // in bands of rows. Nothing may be thrown out of a paint event.
+        bool lackedMemory = false;
+        try {
+            for (const QRect& part : event->region()) {
+                const QRect shown = part & rect();
+                for (int top = shown.top(); top <= shown.bottom(); top += kBandRows) {
+                    const QRect band(shown.left(), top, shown.width(), std::min(kBandRows, shown.bottom() + 1 - top));
+                    painter.drawImage(band.topLeft(), renderer_.render(picture, mapping_, band));
+                }
             }
+        } catch (const std::bad_alloc&) {
+            lackedMemory = true;
         }
-        if (!refineTimer_.isActive())
+        reportLackOfMemory(lackedMemory);
+        if (!refineTimer_.isActive() && !memoryReported_)
             refineTimer_.start();
         break;
     }

@@ -71,6 +71,7 @@ private:
     void flushChanges();
     void pictureReplaced();
     void reportUnusablePixels();
+    void reportLackOfMemory(bool lacked);  // also when the renderer says so
     void refinePyramid();
     bool reaches(const QPoint& position) const;
     QPoint pictureAt(const QPoint& position) const;
@@ -90,6 +91,7 @@ private:
     bool capturing_ = false;
     bool panning_ = false;  // a middle-button drag, which the view around takes
     bool unusableReported_ = false;
+    bool memoryReported_ = false;
     std::optional<QPoint> pointer_;  // widget coordinates, while over the widget or capturing
     std::optional<QRect> outline_;
     QTimer refineTimer_;

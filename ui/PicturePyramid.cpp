@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
+#include <new>
 #include <thread>
 
 #if defined(__SSE2__)
@@ -103,13 +105,19 @@ void PicturePyramid::clearStale(int tile, unsigned levels)
 
 void PicturePyramid::make(int k)
 {
-    // The coarser levels come along: together they are a third of this one.
-    for (int coarser = k; coarser <= kLevels; ++coarser) {
+    // The coarser levels come along: together they are a third of this one. Coarsest
+    // first, so that memory running out leaves as many levels as it can.
+    for (int coarser = kLevels; coarser >= k; --coarser) {
         Stored& level = levels_[coarser - 1];
         if (level.made)
             continue;
-        SizeLarge(level.pixels, static_cast<std::size_t>(level.width) * static_cast<std::size_t>(level.height) * 3 +
-                                    kSlack);
+        try {
+            SizeLarge(level.pixels,
+                      static_cast<std::size_t>(level.width) * static_cast<std::size_t>(level.height) * 3 + kSlack);
+        } catch (const std::bad_alloc&) {
+            decltype(level.pixels)().swap(level.pixels);
+            throw;
+        }
         level.made = true;
     }
 }
@@ -140,9 +148,24 @@ void PicturePyramid::update(const Picture& picture, int level)
     const unsigned levels = madeLevels();
     if (tiles.size() >= kWorthASecondThread && std::thread::hardware_concurrency() > 1) {
         const std::size_t half = tiles.size() / 2;
-        std::thread second([&] { computeTiles(picture, tiles, levels, half, tiles.size(), *scratch_[1]); });
-        computeTiles(picture, tiles, levels, 0, half, *scratch_[0]);
+        // A failure on the second thread (memory for its scratch rows) comes back here.
+        std::exception_ptr failure;
+        std::thread second([&] {
+            try {
+                computeTiles(picture, tiles, levels, half, tiles.size(), *scratch_[1]);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+        try {
+            computeTiles(picture, tiles, levels, 0, half, *scratch_[0]);
+        } catch (...) {
+            second.join();
+            throw;
+        }
         second.join();
+        if (failure)
+            std::rethrow_exception(failure);
     } else {
         computeTiles(picture, tiles, levels, 0, tiles.size(), *scratch_[0]);
     }

@@ -45,11 +45,12 @@ public:
     void invalidate(const Rect& changed);
 
     // Brings level `level` (1 .. kLevels) up to date from `picture`, which must have the
-    // size given to reset(); a large update is split between two threads.
+    // size given to reset(); a large update is split between two threads. Throws
+    // std::bad_alloc when there is no memory for a level, which then stays unmade.
     void update(const Picture& picture, int level);
 
     // Brings up to `tiles` stale tiles of every level up to date (making every level);
-    // returns whether any level is still stale somewhere.
+    // returns whether any level is still stale somewhere. Throws as update() does.
     bool refine(const Picture& picture, int tiles);
 
     // Level k, 1 <= k <= kLevels, as last brought up to date.

@@ -12,6 +12,7 @@
 #include "files/BmpWriter.h"
 #include "model/BuiltInPicture.h"
 #include "paint/DrawingColour.h"
+#include "tests/support/AllocationCount.h"
 #include "tests/support/DoubleClick.h"
 #include "tests/support/PictureBuilder.h"
 #include "tests/support/TempFolder.h"
@@ -377,6 +378,33 @@ TEST_F(CanvasViewTest, ZoomAndScrollAreNoUndoStepsAndChangeNoExport)
     dialogs.saveAnswers.push_back(QString::fromStdString(second));
     exportDxfAction->trigger();
     EXPECT_EQ(ReadWholeFile(second), ReadWholeFile(first));
+}
+
+// No memory for the pyramid's level: that zoom shows black and says so once; other zooms,
+// and the same one once memory is back, draw as ever.
+TEST_F(CanvasViewTest, NoMemoryForAZoomedOutLevelIsReportedOnceAndNothingElseFails)
+{
+    const ColourValue colour = MakeColour(200, 100, 50);
+    Put(MakePicture(2048, 2048, colour));
+    Item("ZoomOut1")->trigger();
+    Item("ZoomOut1")->trigger();  // 50 %: level 1, 1024 x 1024 x 3 bytes
+    const QColor plain(200, 100, 50);
+    FailAllocations(1, std::size_t{2} << 20);
+    const QImage without = imageView->grab().toImage();
+    FailAllocations(0);
+    EXPECT_EQ(without.pixelColor(10, 10), QColor(Qt::black));
+    EXPECT_TRUE(dialogs.messages.empty()) << "never from inside a paint";
+    Settle();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Out of memory.");
+    Item("ZoomOut1")->trigger();
+    Item("ZoomOut1")->trigger();  // 25 %: level 2, made before level 1 was asked for
+    EXPECT_EQ(imageView->grab().toImage().pixelColor(10, 10), plain);
+    Item("ZoomIn1")->trigger();
+    Item("ZoomIn1")->trigger();
+    EXPECT_EQ(imageView->grab().toImage().pixelColor(10, 10), plain);
+    Settle();
+    EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
 // ---- Painting through the zoom ----------------------------------------------------------------
