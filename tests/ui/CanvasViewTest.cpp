@@ -4,13 +4,11 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QWheelEvent>
-#include <QWindow>
 
 #include <cmath>
 
 #include "MainWindowFixture.h"
 #include "files/BmpWriter.h"
-#include "model/BuiltInPicture.h"
 #include "paint/DrawingColour.h"
 #include "tests/support/AllocationCount.h"
 #include "tests/support/DoubleClick.h"
@@ -96,15 +94,8 @@ TEST_F(CanvasViewTest, TheViewMenuHasTheZoomItemsAndTheStatusBarAfterThePreview)
         items << (item->isSeparator() ? QStringLiteral("-") : item->text());
     EXPECT_EQ(items, QStringList({"3D &Preview", "-", "Zoom &In", "Zoom &Out", "&Fit Picture", "&Actual Pixels", "-",
                                   "&Status Bar"}));
-    EXPECT_EQ(Item("ZoomIn1")->shortcuts(),
-              QList<QKeySequence>({QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)}));
-    EXPECT_EQ(Item("ZoomOut1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Minus));
-    EXPECT_EQ(Item("FitPicture1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_0));
-    EXPECT_EQ(Item("ActualPixels1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_1));
-    EXPECT_TRUE(Item("ShowStatusBar1")->isCheckable());
+    EXPECT_EQ(Item("ZoomIn1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Equal)) << "the keys: ZoomKeys below";
     EXPECT_FALSE(Item("ShowStatusBar1")->isChecked());
-    EXPECT_TRUE(Item("ShowStatusBar1")->shortcut().isEmpty());
-    EXPECT_EQ(canvasView->zoom(), 1.0);
     EXPECT_EQ(canvasView->focusPolicy(), Qt::NoFocus);
 }
 
@@ -146,38 +137,14 @@ INSTANTIATE_TEST_SUITE_P(
         KeyRow{"KeypadPlusBrightens", {{Qt::Key_Plus, Qt::KeypadModifier}}, 1.0, BrightenStep(kMaroon)}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(CanvasViewTest, ZoomStopsAtThirtyTwoAndAtOneSixtyFourth)
-{
-    for (int k = 0; k < 15; ++k)
-        Item("ZoomIn1")->trigger();
-    EXPECT_EQ(canvasView->zoom(), 32.0);
-    for (int k = 0; k < 30; ++k)
-        Item("ZoomOut1")->trigger();
-    EXPECT_EQ(canvasView->zoom(), 1.0 / 64);
-    EXPECT_EQ(imageView->size(), QSize(5, 4)) << "320 x 200 at 1/64, rounded up";
-}
-
 // ---- Fit, Actual Pixels and the scroll bars ----------------------------------------------------
 
-TEST_F(CanvasViewTest, FitShowsTheWholePictureAsLargeAsTheViewAllowsAlsoAboveActual)
+TEST_F(CanvasViewTest, FitShowsTheWholePictureAndActualPixelsKeepsThePointAtTheCentre)
 {
     Put(NoisePicture(2000, 1500));
     Item("FitPicture1")->trigger();
     EXPECT_EQ(canvasView->zoom(), FitZoom(2000, 1500, 403, 292));
     EXPECT_EQ(imageView->size(), QSize(ZoomedExtent(2000, canvasView->zoom()), 292));
-    EXPECT_FALSE(Across()->isVisible());
-    EXPECT_FALSE(Down()->isVisible());
-    Put(NoisePicture(100, 50));
-    Item("FitPicture1")->trigger();
-    EXPECT_EQ(canvasView->zoom(), FitZoom(100, 50, 403, 292));
-    EXPECT_GT(canvasView->zoom(), 4.0);
-    EXPECT_EQ(imageView->width(), 403);
-}
-
-TEST_F(CanvasViewTest, ActualPixelsKeepsThePicturePointAtTheViewsCentre)
-{
-    Put(NoisePicture(2000, 1500));
-    Item("FitPicture1")->trigger();
     Item("ZoomIn1")->trigger();
     Item("ZoomIn1")->trigger();
     const QPointF centre = QRectF(canvasView->viewport()->rect()).center();
@@ -252,30 +219,21 @@ TEST_P(CtrlWheel, ZoomsKeepingThePictureUnderThePointer)
     const QPointF under = PointUnder(row.at);
     Wheel(imageView, row.at, row.angle, row.pixels, Qt::ControlModifier);
     EXPECT_DOUBLE_EQ(canvasView->zoom(), zoom * row.factor);
-    // Within half a view pixel.
+    // Within half a view pixel; a stroke there paints the pixel under the pointer.
     const QPointF after = PointUnder(row.at);
     EXPECT_LE(std::abs(after.x() - under.x()) * canvasView->zoom(), 0.5);
     EXPECT_LE(std::abs(after.y() - under.y()) * canvasView->zoom(), 0.5);
+    Stroke({row.at});
+    EXPECT_EQ(surface().pixel(static_cast<int>(after.x()), static_cast<int>(after.y())), kMaroon);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Pointer, CtrlWheel,
     ::testing::Values(WheelRow{"NotchInAtCorner", QPoint(3, 4), QPoint(0, 120), {}, kRootTwo},
                       WheelRow{"NotchOutNearEdge", QPoint(380, 260), QPoint(0, -120), {}, 1 / kRootTwo},
-                      WheelRow{"TwoNotchesIn", QPoint(201, 77), QPoint(0, 240), {}, 2.0},
                       WheelRow{"HalfANotchDoesNothingYet", QPoint(201, 77), QPoint(0, 60), {}, 1.0},
-                      WheelRow{"TouchpadIn", QPoint(150, 150), QPoint(0, 24), QPoint(0, 60), std::exp2(0.25)},
                       WheelRow{"TouchpadOut", QPoint(10, 280), QPoint(0, -48), QPoint(0, -120), std::exp2(-0.5)}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(CanvasViewTest, AHighResolutionWheelZoomsOnceItsPartsMakeANotch)
-{
-    Wheel(imageView, QPoint(10, 10), QPoint(0, 40), {}, Qt::ControlModifier);
-    Wheel(imageView, QPoint(10, 10), QPoint(0, 40), {}, Qt::ControlModifier);
-    EXPECT_EQ(canvasView->zoom(), 1.0);
-    Wheel(imageView, QPoint(10, 10), QPoint(0, 40), {}, Qt::ControlModifier);
-    EXPECT_DOUBLE_EQ(canvasView->zoom(), kRootTwo);
-}
 
 TEST_F(CanvasViewTest, TheWheelScrollsDownShiftWheelAcrossAndTouchpadsByTheirPixels)
 {
@@ -330,30 +288,19 @@ TEST_F(CanvasViewTest, LoadAndNewKeepTheZoomAndShowTheTopLeftCorner)
     EXPECT_EQ(canvasView->scrollPosition(), QPoint(0, 0));
 }
 
-TEST_F(CanvasViewTest, ImportFitsALargerPictureAndShowsASmallerOneAtActualPixels)
+// A smaller picture is shown at 100 %: ImportPictureTest drops one.
+TEST_F(CanvasViewTest, ImportFitsALargerPictureAndAFailedOneLeavesTheView)
 {
-    auto import = [this](const QImage& image) {
-        const QString file = temp.path(QStringLiteral("in%1.png").arg(image.width()));
-        EXPECT_TRUE(image.save(file));
-        dialogs.openAnswers.push_back(file);
-        Item("ImportPicture1")->trigger();
-    };
     QImage large(1000, 800, QImage::Format_RGB32);
     large.fill(Qt::darkGreen);
-    import(large);
+    const QString file = temp.path(QStringLiteral("large.png"));
+    ASSERT_TRUE(large.save(file));
+    dialogs.openAnswers = {file, temp.path(QStringLiteral("missing.png"))};
+    Item("ImportPicture1")->trigger();
     EXPECT_EQ(canvasView->zoom(), FitZoom(1000, 800, 403, 292));
     EXPECT_FALSE(Across()->isVisible());
     Item("ZoomIn1")->trigger();
-    QImage small(100, 80, QImage::Format_RGB32);
-    small.fill(Qt::darkRed);
-    import(small);
-    EXPECT_EQ(canvasView->zoom(), 1.0);
-    EXPECT_EQ(imageView->size(), QSize(100, 80));
-    // A failed import changes neither.
-    import(large);
-    Item("ZoomIn1")->trigger();
     canvasView->scrollTo(QPoint(9, 9));
-    dialogs.openAnswers.push_back(temp.path(QStringLiteral("missing.png")));
     Item("ImportPicture1")->trigger();
     EXPECT_EQ(dialogs.messages.size(), 1u);
     EXPECT_DOUBLE_EQ(canvasView->zoom(), ZoomedIn(FitZoom(1000, 800, 403, 292)));
@@ -444,19 +391,6 @@ TEST_F(CanvasViewTest, TheSameStrokeAtAQuarterOneAndFourGivesOnePicture)
     }
 }
 
-TEST_F(CanvasViewTest, AStrokeAfterCtrlWheelPaintsThePixelUnderThePointer)
-{
-    Put(MakePicture(2000, 1500, kWhite));
-    Item("FitPicture1")->trigger();
-    Wheel(imageView, QPoint(250, 120), QPoint(0, 360), {}, Qt::ControlModifier);
-    const QPoint at(251, 119);
-    const QPoint pixel(static_cast<int>(std::floor(PointUnder(at).x())), static_cast<int>(std::floor(PointUnder(at).y())));
-    Stroke({at});
-    EXPECT_EQ(surface().pixel(pixel.x(), pixel.y()), kMaroon);
-    EXPECT_EQ(surface().pixel(pixel.x() / 10 * 10, pixel.y() / 10 * 10), kMaroon);
-    EXPECT_EQ(surface().pixel(pixel.x() / 10 * 10 + 10, pixel.y()), kWhite);
-}
-
 // The pointer held on the picture paints on outside the view, through the same zoom and
 // scroll, and the view stays where it is.
 TEST_F(CanvasViewTest, ACapturedStrokeGoesOnOutsideTheViewWhenZoomed)
@@ -477,7 +411,8 @@ TEST_F(CanvasViewTest, ACapturedStrokeGoesOnOutsideTheViewWhenZoomed)
 
 // ---- The brush outline --------------------------------------------------------------------
 
-TEST_F(CanvasViewTest, TheOutlineShowsTheNextSquareOnBlackAndOnWhiteAndIsNotPainted)
+// The square the next move would fill, in white round black: one shows on any picture.
+TEST_F(CanvasViewTest, TheOutlineShowsTheNextSquareFollowingNibSizeAndZoomAndIsNotPainted)
 {
     for (const ColourValue background : {kBlack, kWhite}) {
         Put(MakePicture(320, 200, background));
@@ -485,41 +420,32 @@ TEST_F(CanvasViewTest, TheOutlineShowsTheNextSquareOnBlackAndOnWhiteAndIsNotPain
         ASSERT_EQ(imageView->outline(), QRect(50, 30, 10, 10));
         Settle();
         const QImage shot = imageView->grab().toImage();
-        EXPECT_EQ(shot.pixelColor(50, 30), QColor(Qt::white));
-        EXPECT_EQ(shot.pixelColor(59, 39), QColor(Qt::white));
-        EXPECT_EQ(shot.pixelColor(51, 31), QColor(Qt::black));
-        EXPECT_EQ(shot.pixelColor(58, 38), QColor(Qt::black));
         const QColor plain(RedOf(background), GreenOf(background), BlueOf(background));
+        EXPECT_EQ(shot.pixelColor(50, 30), QColor(Qt::white));
+        EXPECT_EQ(shot.pixelColor(58, 38), QColor(Qt::black));
         EXPECT_EQ(shot.pixelColor(54, 34), plain) << "inside the outline";
         EXPECT_EQ(shot.pixelColor(49, 30), plain) << "outside it";
         EXPECT_EQ(surface().pixel(50, 30), background) << "never in the picture";
     }
-}
-
-TEST_F(CanvasViewTest, TheOutlineFollowsTheNibSizeTheZoomAndThePointer)
-{
-    Mouse(imageView, QEvent::MouseMove, QPoint(57, 33), Qt::NoButton, Qt::NoButton);
     for (int k = 0; k < 5; ++k)
         QTest::mouseClick(nibSizeUpDown->upButton(), Qt::LeftButton);
     EXPECT_EQ(imageView->outline(), QRect(45, 30, 15, 15)) << "at once, without a move";
-    while (nibSizeUpDown->position() > 0)
+    while (nibSizeUpDown->position() > 1)
         QTest::mouseClick(nibSizeUpDown->downButton(), Qt::LeftButton);
-    EXPECT_EQ(imageView->outline(), std::nullopt) << "nib 0 paints nothing";
-    QTest::mouseClick(nibSizeUpDown->upButton(), Qt::LeftButton);
-    // Zoomed about the view's centre, the pointer is over another pixel.
+    // Zoomed about the view's centre, the pointer is over another pixel, two view pixels
+    // wide: an outline three across, white round a black middle.
     Item("ZoomIn1")->trigger();
     Item("ZoomIn1")->trigger();
     const QPointF under = PointUnder(QPointF(57, 33));
     const QPoint pixel(static_cast<int>(under.x()), static_cast<int>(under.y()));
-    ASSERT_NE(pixel, QPoint(57, 33));
     EXPECT_EQ(imageView->outline(), QRect(pixel, QSize(1, 1)));
     Settle();
     const QImage shot = imageView->grab().toImage();
-    // One picture pixel is two view pixels at 200 %: an outline three pixels across, white
-    // round a black middle.
     EXPECT_EQ(shot.pixelColor(ViewPointOf(pixel) - QPoint(1, 1)), QColor(Qt::white));
-    EXPECT_EQ(shot.pixelColor(ViewPointOf(pixel) + QPoint(1, 1)), QColor(Qt::white));
     EXPECT_EQ(shot.pixelColor(ViewPointOf(pixel)), QColor(Qt::black));
+    QTest::mouseClick(nibSizeUpDown->downButton(), Qt::LeftButton);
+    EXPECT_EQ(imageView->outline(), std::nullopt) << "nib 0 paints nothing";
+    QTest::mouseClick(nibSizeUpDown->upButton(), Qt::LeftButton);
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(imageView, &leave);
     EXPECT_EQ(imageView->outline(), std::nullopt);
