@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 #include <new>
-#include <thread>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -296,32 +295,14 @@ void CanvasRenderer::drawBox(const Picture& picture, int k, const ViewMapping& m
     BoxTaps(area.top(), area.bottom() + 1, mapping.scrollY, mapping.zoom, k, picture.height, rowTaps_);
     // A spare column, so that pixels are weighted down two at a time.
     columnTaps_.push_back(columnTaps_.back());
-    for (std::vector<std::uint16_t>& rows : filteredRows_)
-        rows.resize(kRing * kLanes * columnTaps_.size());
-    // Half the rows each on two threads, when there are enough of them to pay for it.
-    constexpr int kWorthASecondThread = 1 << 17;
-    if (area.width() * area.height() >= kWorthASecondThread && area.height() >= 2 &&
-        std::thread::hardware_concurrency() > 1) {
-        const int middle = area.top() + area.height() / 2;
-        // The scratch rows are sized before the threads start: nothing there can fail.
-        std::thread second([&] { drawBoxRows(picture, k, area, middle, area.bottom() + 1, band, filteredRows_[1]); });
-        drawBoxRows(picture, k, area, area.top(), middle, band, filteredRows_[0]);
-        second.join();
-    } else {
-        drawBoxRows(picture, k, area, area.top(), area.bottom() + 1, band, filteredRows_[0]);
-    }
-}
-
-void CanvasRenderer::drawBoxRows(const Picture& picture, int k, const QRect& area, int fromRow, int toRow,
-                                 const Band& band, std::vector<std::uint16_t>& filteredRows)
-{
+    filteredRows_.resize(kRing * kLanes * columnTaps_.size());
     const std::size_t width = static_cast<std::size_t>(area.width());
     const std::size_t rowLength = kLanes * columnTaps_.size();
     int held[kRing] = {-1, -1, -1, -1};
     const PicturePyramid::Level level = k > 0 ? pyramid_.level(k) : PicturePyramid::Level{};
     auto filtered = [&](int row) -> const std::uint16_t* {
         const int slot = row & (kRing - 1);
-        std::uint16_t* out = filteredRows.data() + static_cast<std::size_t>(slot) * rowLength;
+        std::uint16_t* out = filteredRows_.data() + static_cast<std::size_t>(slot) * rowLength;
         if (held[slot] != row) {
             held[slot] = row;
             if (k == 0)
@@ -332,7 +313,7 @@ void CanvasRenderer::drawBoxRows(const Picture& picture, int k, const QRect& are
         }
         return out;
     };
-    for (int y = fromRow; y < toRow; ++y) {
+    for (int y = area.top(); y <= area.bottom(); ++y) {
         const Taps& t = rowTaps_[static_cast<std::size_t>(y - area.top())];
         const std::uint16_t* rows[3];
         for (int j = 0; j < 3; ++j)
@@ -345,5 +326,5 @@ std::size_t CanvasRenderer::bytes() const
 {
     return pyramid_.bytes() + band_.capacity() * sizeof(std::uint32_t) + columns_.capacity() * sizeof(int) +
            (columnTaps_.capacity() + rowTaps_.capacity()) * sizeof(Taps) +
-           (filteredRows_[0].capacity() + filteredRows_[1].capacity()) * sizeof(std::uint16_t);
+           filteredRows_.capacity() * sizeof(std::uint16_t);
 }

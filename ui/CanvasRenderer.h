@@ -72,8 +72,6 @@ private:
     void drawNearest(const Picture& picture, const ViewMapping& mapping, const QRect& area, const Band& band);
     void drawLevel(int level, const ViewMapping& mapping, const QRect& area, const Band& band);
     void drawBox(const Picture& picture, int level, const ViewMapping& mapping, const QRect& area, const Band& band);
-    void drawBoxRows(const Picture& picture, int level, const QRect& area, int fromRow, int toRow, const Band& band,
-                     std::vector<std::uint16_t>& filtered);
 
     PicturePyramid pyramid_;
     bool lackedMemory_ = false;
@@ -82,8 +80,8 @@ private:
     std::vector<int> columns_;
     std::vector<Taps> columnTaps_;
     std::vector<Taps> rowTaps_;
-    // A few level rows filtered across to the view's columns, one ring per thread.
-    std::vector<std::uint16_t> filteredRows_[2];
+    // A few level rows filtered across to the view's columns.
+    std::vector<std::uint16_t> filteredRows_;
 };
 
 // The taps of view coordinates [from, to) at `zoom` and `scroll` over `level`, for a

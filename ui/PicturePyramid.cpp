@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <exception>
 #include <new>
-#include <thread>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -16,8 +14,6 @@ namespace {
 
 constexpr std::size_t kSlack = 4;
 constexpr unsigned kAllLevels = (1u << PicturePyramid::kLevels) - 1;
-// Below this many tiles a second thread costs more than it saves.
-constexpr std::size_t kWorthASecondThread = 8;
 
 inline void Store3(std::uint8_t* at, std::uint32_t blue, std::uint32_t green, std::uint32_t red)
 {
@@ -47,13 +43,9 @@ struct PicturePyramid::Scratch {
     std::vector<std::uint16_t> wide[4];
 };
 
-PicturePyramid::PicturePyramid() : scratch_{new Scratch, new Scratch} {}
+PicturePyramid::PicturePyramid() : scratch_(std::make_unique<Scratch>()) {}
 
-PicturePyramid::~PicturePyramid()
-{
-    delete scratch_[0];
-    delete scratch_[1];
-}
+PicturePyramid::~PicturePyramid() = default;
 
 void PicturePyramid::reset(int width, int height)
 {
@@ -137,40 +129,15 @@ void PicturePyramid::update(const Picture& picture, int level)
         picture.kind != PictureKind::Bitmap || picture.pixelsUnusable || level < 1 || level > kLevels)
         return;
     make(level);
+    // Every made level stale on these tiles comes up to date in the same pass. One
+    // thread: the pass is bound by reading the picture, which a second does not speed.
     const unsigned bit = 1u << (level - 1);
-    std::vector<int> tiles;
-    for (std::size_t t = 0; t < stale_.size(); ++t)
-        if (stale_[t] & bit)
-            tiles.push_back(static_cast<int>(t));
-    if (tiles.empty())
-        return;
-    // Every made level stale on these tiles comes up to date in the same pass.
     const unsigned levels = madeLevels();
-    if (tiles.size() >= kWorthASecondThread && std::thread::hardware_concurrency() > 1) {
-        const std::size_t half = tiles.size() / 2;
-        // A failure on the second thread (memory for its scratch rows) comes back here.
-        std::exception_ptr failure;
-        std::thread second([&] {
-            try {
-                computeTiles(picture, tiles, levels, half, tiles.size(), *scratch_[1]);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        });
-        try {
-            computeTiles(picture, tiles, levels, 0, half, *scratch_[0]);
-        } catch (...) {
-            second.join();
-            throw;
+    for (std::size_t t = 0; t < stale_.size(); ++t)
+        if (stale_[t] & bit) {
+            computeTile(picture, static_cast<int>(t), stale_[t] & levels, *scratch_);
+            clearStale(static_cast<int>(t), levels);
         }
-        second.join();
-        if (failure)
-            std::rethrow_exception(failure);
-    } else {
-        computeTiles(picture, tiles, levels, 0, tiles.size(), *scratch_[0]);
-    }
-    for (const int t : tiles)
-        clearStale(t, levels);
 }
 
 bool PicturePyramid::refine(const Picture& picture, int tiles)
@@ -184,20 +151,11 @@ bool PicturePyramid::refine(const Picture& picture, int tiles)
         refineFrom_ = (refineFrom_ + 1) % stale_.size();
         if (stale_[t] == 0)
             continue;
-        computeTile(picture, static_cast<int>(t), stale_[t], *scratch_[0]);
+        computeTile(picture, static_cast<int>(t), stale_[t], *scratch_);
         clearStale(static_cast<int>(t), kAllLevels);
         --tiles;
     }
     return staleTiles_ > 0;
-}
-
-void PicturePyramid::computeTiles(const Picture& picture, const std::vector<int>& tiles, unsigned levels,
-                                  std::size_t begin, std::size_t end, Scratch& scratch)
-{
-    for (std::size_t i = begin; i < end; ++i) {
-        const int t = tiles[i];
-        computeTile(picture, t, stale_[static_cast<std::size_t>(t)] & levels, scratch);
-    }
 }
 
 namespace {
@@ -387,11 +345,9 @@ std::size_t PicturePyramid::bytes() const
     std::size_t total = stale_.capacity();
     for (const Stored& level : levels_)
         total += level.pixels.capacity();
-    for (const Scratch* scratch : scratch_) {
-        for (const auto& sums : scratch->sums)
-            total += sums.capacity() * sizeof(Sum);
-        for (const auto& wide : scratch->wide)
-            total += wide.capacity() * sizeof(std::uint16_t);
-    }
+    for (const auto& sums : scratch_->sums)
+        total += sums.capacity() * sizeof(Sum);
+    for (const auto& wide : scratch_->wide)
+        total += wide.capacity() * sizeof(std::uint16_t);
     return total;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "model/ImageSurface.h"
@@ -45,8 +46,8 @@ public:
     void invalidate(const Rect& changed);
 
     // Brings level `level` (1 .. kLevels) up to date from `picture`, which must have the
-    // size given to reset(); a large update is split between two threads. Throws
-    // std::bad_alloc when there is no memory for a level, which then stays unmade.
+    // size given to reset(). Throws std::bad_alloc when there is no memory for a level,
+    // which then stays unmade.
     void update(const Picture& picture, int level);
 
     // Brings up to `tiles` stale tiles of every level up to date (making every level);
@@ -78,8 +79,6 @@ private:
     void make(int level);
     void clearStale(int tile, unsigned levels);
     unsigned madeLevels() const;
-    void computeTiles(const Picture& picture, const std::vector<int>& tiles, unsigned levels, std::size_t begin,
-                      std::size_t end, Scratch& scratch);
     void computeTile(const Picture& picture, int tile, unsigned levels, Scratch& scratch);
 
     int width_ = 0;
@@ -90,5 +89,5 @@ private:
     std::vector<std::uint8_t> stale_;  // per tile: bit k - 1 set where level k is stale
     std::size_t refineFrom_ = 0;       // where refine() goes on
     std::size_t staleTiles_ = 0;       // tiles where some level is stale
-    Scratch* scratch_[2];
+    std::unique_ptr<Scratch> scratch_;
 };
