@@ -46,8 +46,8 @@ public:
     void invalidate(const Rect& changed);
 
     // Brings level `level` (1 .. kLevels) up to date from `picture`, which must have the
-    // size given to reset(). Throws std::bad_alloc when there is no memory for a level,
-    // which then stays unmade.
+    // size given to reset(); many tiles are shared with a second thread. Throws
+    // std::bad_alloc when there is no memory for a level, which then stays unmade.
     void update(const Picture& picture, int level);
 
     // Brings up to `tiles` stale tiles of every level up to date (making every level);
@@ -89,5 +89,5 @@ private:
     std::vector<std::uint8_t> stale_;  // per tile: bit k - 1 set where level k is stale
     std::size_t refineFrom_ = 0;       // where refine() goes on
     std::size_t staleTiles_ = 0;       // tiles where some level is stale
-    std::unique_ptr<Scratch> scratch_;
+    std::unique_ptr<Scratch> scratch_[2];  // one per thread
 };

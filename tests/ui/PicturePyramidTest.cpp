@@ -96,9 +96,10 @@ TEST(PicturePyramid, AnOddEdgeAveragesOnlyThePixelsThatExist)
 // A level asked for comes with the coarser ones only.
 TEST(PicturePyramid, EveryLevelEqualsTheBlockMeansOnWholeAndEdgeTiles)
 {
-    const Picture picture = NoisePicture(700, 530);
+    // Five by five tiles: shared between two threads.
+    const Picture picture = NoisePicture(1101, 1031);
     PicturePyramid pyramid;
-    pyramid.reset(700, 530);
+    pyramid.reset(1101, 1031);
     pyramid.update(picture, 3);
     EXPECT_EQ(pyramid.level(2).data, nullptr);
     EXPECT_TRUE(pyramid.stale(2));
@@ -120,9 +121,9 @@ class PyramidAfterChanges : public ::testing::TestWithParam<ChangeRow> {};
 // Changes, a draw at one level, the idle work: the same as a pyramid built afresh.
 TEST_P(PyramidAfterChanges, EqualsAFreshOne)
 {
-    Picture picture = NoisePicture(700, 530, 7);
+    Picture picture = NoisePicture(1101, 1031, 7);
     PicturePyramid pyramid;
-    pyramid.reset(700, 530);
+    pyramid.reset(1101, 1031);
     pyramid.update(picture, 1);
     ColourValue colour = MakeColour(200, 17, 90);
     for (const Rect& change : GetParam().changes) {
@@ -135,7 +136,7 @@ TEST_P(PyramidAfterChanges, EqualsAFreshOne)
     while (pyramid.refine(picture, 3)) {
     }
     PicturePyramid fresh;
-    fresh.reset(700, 530);
+    fresh.reset(1101, 1031);
     fresh.update(picture, 1);
     for (int k = 1; k <= PicturePyramid::kLevels; ++k) {
         const PicturePyramid::Level a = pyramid.level(k);
@@ -149,10 +150,10 @@ TEST_P(PyramidAfterChanges, EqualsAFreshOne)
 INSTANTIATE_TEST_SUITE_P(
     Changes, PyramidAfterChanges,
     ::testing::Values(ChangeRow{"SquareAcrossFourTiles", {{250, 250, 262, 262}}, 3},
-                      ChangeRow{"OnePixelAtTheOddCorner", {{699, 529, 700, 530}}, 6},
-                      ChangeRow{"ClippedPastTheEdges", {{-50, -50, 5, 5}, {690, 520, 900, 900}}, 2},
+                      ChangeRow{"OnePixelAtTheOddCorner", {{1100, 1030, 1101, 1031}}, 6},
+                      ChangeRow{"ClippedPastTheEdges", {{-50, -50, 5, 5}, {1090, 1020, 1300, 1300}}, 2},
                       ChangeRow{"ManySmall", {{0, 0, 3, 3}, {300, 100, 303, 103}, {512, 256, 513, 257}, {1, 500, 9, 530}}, 4},
-                      ChangeRow{"WholePicture", {{0, 0, 700, 530}}, 5}),
+                      ChangeRow{"WholePicture", {{0, 0, 1101, 1031}}, 5}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PicturePyramid, OnlyTheTouchedTilesGoStale)
