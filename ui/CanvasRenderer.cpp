@@ -34,7 +34,6 @@ inline std::uint32_t Load3(const std::uint8_t* at)
 struct PictureRow {
     const std::uint32_t* pixels;
     std::uint32_t word(int x) const { return pixels[x]; }
-    static constexpr bool kRedFirst = true;
 };
 
 struct LevelRow {
@@ -45,7 +44,6 @@ struct LevelRow {
         std::memcpy(&v, pixels + 3 * static_cast<std::size_t>(x), 4);
         return v;
     }
-    static constexpr bool kRedFirst = false;
 };
 
 // Filtered rows hold four 16-bit lanes a view column, in the level's byte order: the
