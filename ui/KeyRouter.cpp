@@ -9,6 +9,15 @@
 #include "ui/ImageView.h"
 #include "ui/VirtualKey.h"
 
+namespace {
+
+bool IsKeypadStep(const QKeyEvent& key)
+{
+    return (key.modifiers() & Qt::KeypadModifier) && (key.key() == Qt::Key_Plus || key.key() == Qt::Key_Minus);
+}
+
+}  // namespace
+
 KeyRouter::KeyRouter(QWidget* window, QAbstractButton* defaultButton)
     : QObject(window), window_(window), defaultButton_(defaultButton)
 {
@@ -54,9 +63,12 @@ QAction* KeyRouter::routedAction(const QKeyEvent& key) const
 bool KeyRouter::eventFilter(QObject* watched, QEvent* event)
 {
     // Qt offers every key to the focused control as a shortcut override before its
-    // shortcut stage; taking it there keeps a routed shortcut for the key press.
+    // shortcut stage; taking it there keeps a routed shortcut, and the keypad's plus and
+    // minus, for the key press. Qt would otherwise let Ctrl with the keypad's plus or
+    // minus stand for the main keyboard's, which are the zoom's.
     if (event->type() == QEvent::ShortcutOverride) {
-        if (!isFirstReceiver(watched) || !routedAction(*static_cast<QKeyEvent*>(event)))
+        const auto& key = *static_cast<QKeyEvent*>(event);
+        if (!isFirstReceiver(watched) || (!IsKeypadStep(key) && !routedAction(key)))
             return false;
         event->accept();
         return true;

@@ -16,7 +16,8 @@ class QWidget;
 // before the focused control receives it, and then goes on to that control, except Enter
 // with Shift, Ctrl or Alt, which ends with the announcement. The shortcuts of the
 // actions given to routeAfterPreview are the exception to Qt's shortcut stage: they are
-// previewed like any other key first, then trigger their action.
+// previewed like any other key first, then trigger their action. The keypad's plus and
+// minus never reach the shortcut stage, with any modifier: they are always key presses.
 class KeyRouter : public QObject {
     Q_OBJECT
 public:

@@ -4,13 +4,14 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QLabel>
-#include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
 
 #include "export/MeshExport.h"
 #include "model/BuiltInPicture.h"
 #include "model/HeightScale.h"
+#include "ui/CanvasView.h"
+#include "ui/ClientArea.h"
 #include "ui/ColourStrip.h"
 #include "ui/ErrorDisplay.h"
 #include "ui/WindowFont.h"
@@ -141,23 +142,23 @@ void MainWindow::buildMenu()
 }
 
 // Created bottom to top: a later control lies over an earlier one, and the edit boxes,
-// up-downs and push button over the image, strip, labels and tool buttons.
+// up-downs and push button over the picture view, strip, labels and tool buttons. The
+// controls are placed as at the first size; the client area keeps them along the bottom
+// edge when the window grows.
 void MainWindow::buildControls()
 {
-    auto* client = new QWidget(this);
-    client->setFixedSize(kClientSize);
+    auto* client = client_ = new ClientArea(kClientSize, this);
     QPalette teal = client->palette();
     teal.setColor(QPalette::Window, kTeal);
     client->setPalette(teal);
     client->setAutoFillBackground(true);
     setCentralWidget(client);
-    // The window never grows, shrinks or scrolls: a large picture is cut off.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    imageView_ = new ImageView(client);
+    imageView_ = new ImageView;
     imageView_->setObjectName(QStringLiteral("Image1"));
-    imageView_->move(0, 0);
     imageView_->surface().putPicture(BuiltInPicture());
+    canvasView_ = new CanvasView(imageView_, client);
+    canvasView_->setObjectName(QStringLiteral("ScrollBox1"));
 
     colourStrip_ = Named(new ColourStrip(kMaroon, client), "Shape1", {0, 292, 397, 29});
     gridSizeLabel_ = MakeLabel(QStringLiteral("Grid Size"), "Label1", QRect(8, 300, 52, 13), client);
@@ -184,6 +185,8 @@ void MainWindow::buildControls()
     nibSizeUpDown_->setBuddy(nibSizeBox_);
     intensityNudge_ = Named(new UpDown(-255, 255, 1, 0, client), "UpDown2", {384, 296, 16, 24});
     intensityNudge_->setToolTip(QStringLiteral("Intensity Nudge"));
+
+    client->keepPlaces(colourStrip_, canvasView_);
 
     setTabOrder(gridSizeBox_, colourButton_);
     setTabOrder(colourButton_, nibSizeBox_);
@@ -235,6 +238,7 @@ void MainWindow::connectHandlers()
     connectUndoHandlers();
     pictureDrop_ = new PictureDrop(this);
     connect(pictureDrop_, &PictureDrop::fileDropped, this, Guarded(this, [this](const QString& f) { dropPicture(f); }));
+    connectCanvas();
     connectPreview();
 }
 

@@ -14,7 +14,11 @@ enum class MeshFormat;
 class QAction;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
+class CanvasStatus;
+class CanvasView;
+class ClientArea;
 class ColourStrip;
 class HelpWindow;
 class ImageView;
@@ -26,8 +30,8 @@ class SpeedButton;
 class UpDown;
 struct Picture;
 
-// The main window: the picture in the top-left corner, the strip of controls along the
-// bottom, and the File, Edit, View, Options and Help menus. Every widget and menu item keeps
+// The main window: the picture view above the strip of controls along the bottom, an
+// optional status bar below, and the File, Edit, View, Options and Help menus. Every widget and menu item keeps
 // the name the program has always given it as its Qt object name, so tests and searches
 // find it by that name:
 //
@@ -45,7 +49,12 @@ struct Picture;
 //   nibSizeBox_         ENibSize        exportObjAction_     ExportOBJ1
 //   nibSizeUpDown_      UNibSize        undoAction_          Undo1
 //   intensityNudge_     UpDown2         redoAction_          Redo1
-//                                       previewAction_       Preview1
+//   canvasView_         ScrollBox1      previewAction_       Preview1
+//   (status bar)        StatusBar1      zoomInAction_        ZoomIn1
+//                                       zoomOutAction_       ZoomOut1
+//                                       fitPictureAction_    FitPicture1
+//                                       actualPixelsAction_  ActualPixels1
+//                                       statusBarAction_     ShowStatusBar1
 //                                       exportThreeMfAction_ Export3MF1
 //                                       exportHeightMapAction_ ExportHeightMap1
 //                                       meshSettingsAction_  MeshSettings1
@@ -141,6 +150,12 @@ private:
     void buildViewMenu();
     void connectPreview();
     void showPreview();
+    // Zoom, scroll and the status bar (ui/MainWindowCanvas.cpp)
+    void buildCanvasItems(QMenu* view);
+    void connectCanvas();
+    void toggleStatusBar();
+    void refreshReadout();  // the status bar and the brush outline, for the pixel under the pointer
+    void postReadout();     // the same once the current command has returned
 
     EditorState state_;
     QPointer<HelpWindow> helpWindow_;
@@ -164,9 +179,18 @@ private:
     // A member, not a child: it goes before the controls and the surface it records on.
     std::unique_ptr<PictureHistory> history_;
     QAction* previewAction_ = nullptr;
+    QAction* zoomInAction_ = nullptr;
+    QAction* zoomOutAction_ = nullptr;
+    QAction* fitPictureAction_ = nullptr;
+    QAction* actualPixelsAction_ = nullptr;
+    QAction* statusBarAction_ = nullptr;
+    CanvasStatus* canvasStatus_ = nullptr;
+    bool readoutPosted_ = false;
 
     // Controls, in stacking order
-    ImageView* imageView_ = nullptr;        // owns the picture's surface
+    ClientArea* client_ = nullptr;
+    CanvasView* canvasView_ = nullptr;      // owns the zoom and the scroll
+    ImageView* imageView_ = nullptr;        // inside the view; owns the picture's surface
     ColourStrip* colourStrip_ = nullptr;    // its fill colour is the drawing colour
     QLabel* gridSizeLabel_ = nullptr;
     SpeedButton* pencilTool_ = nullptr;

@@ -4,12 +4,14 @@
 
 #include "files/BitmapCommands.h"
 #include "files/PictureFile.h"
+#include "ui/CanvasView.h"
 #include "ui/ImageView.h"
 #include "ui/MainWindow.h"
 
 void MainWindow::newPicture()
 {
     runPictureStep(QStringLiteral("New BMP"), [this] { NewBitmap(imageView_->surface()); });
+    canvasView_->showTopLeft();
 }
 
 void MainWindow::loadPicture()
@@ -20,6 +22,8 @@ void MainWindow::loadPicture()
         runPictureStep(QStringLiteral("Load BMP"), [this, &name] {
             LoadBitmap(imageView_->surface(), state_, QFile::encodeName(*name).toStdString());
         });
+        // The zoom stays; the picture shows from its top-left corner.
+        canvasView_->showTopLeft();
     }
     // Also after a cancel: the grid goes back to 50 while the grid-size box keeps its text.
     resetGrid();

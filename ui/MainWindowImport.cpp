@@ -1,5 +1,6 @@
 // The main window's Import Picture command and its dropped picture files. Failures
 // leave them as exceptions before anything has changed; the connection's guard shows them.
+#include "ui/CanvasView.h"
 #include "ui/ImageView.h"
 #include "ui/MainWindow.h"
 #include "import/PictureImport.h"
@@ -25,10 +26,12 @@ void MainWindow::dropPicture(const QString& fileName)
 
 // As after Load BMP: the display takes the picture's size, the heights are cleared and
 // the grid goes back to 50 with the product caption. The picture's part is one undo step.
+// A picture larger than the view is fitted into it, any other shown at 100 %.
 void MainWindow::replacePicture(Picture picture)
 {
     runPictureStep(QStringLiteral("Import Picture"),
                    [this, &picture] { imageView_->surface().putPicture(std::move(picture)); });
+    canvasView_->showImported();
     state_.heights.clear();
     resetGrid();
 }

@@ -1,4 +1,4 @@
-// The main window's 3D preview: the View menu with its one command, the preview window,
+// The main window's 3D preview: the View menu with its first command, the preview window,
 // and the signal that tells the preview what changed.
 #include <QLineEdit>
 #include <QMenuBar>
@@ -21,6 +21,7 @@ void MainWindow::buildViewMenu()
     previewAction_->setObjectName(QStringLiteral("Preview1"));
     previewAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_3));
     previewAction_->setShortcutContext(Qt::WindowShortcut);
+    buildCanvasItems(view);
 }
 
 // Connected after the handlers, so each signal follows its handler's work: the grid size

@@ -102,18 +102,6 @@ void ReferenceBlur(Canvas& canvas, int gridSize, double stepX, double stepY)
     }
 }
 
-// A busy deterministic picture, so a wrong sample position shows in the result.
-Picture NoisePicture(int width, int height)
-{
-    Picture picture = MakePicture(width, height, kBlack);
-    std::uint32_t seed = 12345;
-    for (auto& pixel : picture.pixels) {
-        seed = seed * 1103515245u + 12345u;
-        pixel = StoredPixel(seed >> 8);
-    }
-    return picture;
-}
-
 Canvas CanvasOf(const Picture& picture)
 {
     Canvas canvas{picture.width, picture.height, {}};

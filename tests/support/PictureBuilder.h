@@ -3,6 +3,7 @@
 // code under test: one colour everywhere with single pixels painted over it, icons, and
 // ways to read pixels back.
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -101,5 +102,27 @@ inline Picture TerrainPicture()
             else if (x >= 45)
                 SetPixel(picture, x, y, ColourOfSum((x * 13 + y * 7) % 766));
         }
+    return picture;
+}
+
+// Black and white pixels in turn, black at the top-left corner.
+inline Picture Checkerboard(int width, int height)
+{
+    Picture picture = MakePicture(width, height, kBlack);
+    for (int y = 0; y < height; ++y)
+        for (int x = (y + 1) % 2; x < width; x += 2)
+            SetPixel(picture, x, y, kWhite);
+    return picture;
+}
+
+// A busy deterministic picture, every pixel's channels from a fixed sequence: no two
+// neighbours alike, so a wrong sample position or a pattern a zoom lines up with shows.
+inline Picture NoisePicture(int width, int height, std::uint32_t seed = 12345)
+{
+    Picture picture = MakePicture(width, height, kBlack);
+    for (auto& pixel : picture.pixels) {
+        seed = seed * 1103515245u + 12345u;
+        pixel = StoredPixel(seed >> 8);
+    }
     return picture;
 }

@@ -12,6 +12,7 @@
 #include "tests/support/PictureBuilder.h"
 #include "tests/support/TempFolder.h"
 #include "ui/ErrorDisplay.h"
+#include "ui/ViewMapping.h"
 
 namespace {
 
@@ -225,6 +226,20 @@ TEST_F(ImportPictureTest, UnreadableFileShowsTheReasonAndChangesNothing)
     EXPECT_EQ(dialogs.messages[0].title, AppTitle());
     EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::Critical);
     ExpectGridUnchanged();
+}
+
+// As Import Picture: fitted into the view when larger, else at 100 %, from the corner.
+TEST_F(ImportPictureTest, ADroppedPictureLargerThanTheViewIsFittedASmallerOneShownAtActualPixels)
+{
+    const QString large = Write(DeepGrey(1200, 300, 30000), QStringLiteral("large.png"));
+    const QString small = Write(DeepGrey(400, 290, 30000), QStringLiteral("small.png"));
+    ASSERT_TRUE(DragAndDrop({QUrl::fromLocalFile(large)}, imageView));
+    EXPECT_EQ(canvasView->zoom(), 403.0 / 1200);
+    EXPECT_EQ(imageView->size(), QSize(403, ZoomedExtent(300, 403.0 / 1200)));
+    EXPECT_EQ(canvasView->scrollPosition(), QPoint(0, 0));
+    ASSERT_TRUE(DragAndDrop({QUrl::fromLocalFile(small)}, imageView));
+    EXPECT_EQ(canvasView->zoom(), 1.0);
+    EXPECT_EQ(imageView->size(), QSize(400, 290));
 }
 
 TEST_F(ImportPictureTest, DroppedPictureIsImported)

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "ScriptedDialogs.h"
+#include "ui/CanvasView.h"
 #include "ui/ColourStrip.h"
 #include "ui/HelpWindow.h"
 #include "ui/ImageView.h"
@@ -62,6 +63,7 @@ protected:
     HelpWindow* help = nullptr;
 
     // The main window's widgets and menu items, by object name.
+    CanvasView* canvasView = nullptr;       // ScrollBox1
     ImageView* imageView = nullptr;         // Image1
     ColourStrip* colourStrip = nullptr;     // Shape1
     QLabel* gridSizeLabel = nullptr;        // Label1
@@ -95,6 +97,7 @@ protected:
 private:
     void findWidgets()
     {
+        canvasView = Find<CanvasView>(window, "ScrollBox1");
         imageView = Find<ImageView>(window, "Image1");
         colourStrip = Find<ColourStrip>(window, "Shape1");
         gridSizeLabel = Find<QLabel>(window, "Label1");

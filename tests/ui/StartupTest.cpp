@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 
 #include "MainWindowFixture.h"
 #include "ui/ProgramWindows.h"
@@ -64,13 +65,18 @@ TEST_F(StartupTest, CaptionBoxesAndButtonsShowTheStartState)
     EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(gridSizeBox));
 }
 
-TEST_F(StartupTest, ClientAreaIsFixedTealAndCutsOffALargePicture)
+// The first window as it has always been; a large picture now stays above the strip, in
+// the view, with scroll bars, instead of running under the controls.
+TEST_F(StartupTest, ClientAreaStartsTealAtItsFirstSizeAndALargePictureStaysAboveTheStrip)
 {
     QWidget* client = window->centralWidget();
     EXPECT_EQ(client->size(), QSize(403, 323));
-    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    EXPECT_EQ(window->minimumSizeHint(), window->size());
+    EXPECT_FALSE(canvasView->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(canvasView->verticalScrollBar()->isVisible());
     const QImage before = client->grab().toImage();
     EXPECT_EQ(before.pixelColor(400, 100), QColor(0, 128, 128));
+    EXPECT_EQ(before.pixelColor(10, 250), QColor(0, 128, 128));
     EXPECT_EQ(before.pixelColor(10, 10), ToQColor(surface().pixel(10, 10)));
 
     Picture large;
@@ -80,12 +86,15 @@ TEST_F(StartupTest, ClientAreaIsFixedTealAndCutsOffALargePicture)
     const QSize windowSize = window->size();
     surface().putPicture(large);
     QApplication::processEvents();
-    EXPECT_EQ(imageView->size(), QSize(640, 480));
     EXPECT_EQ(window->size(), windowSize);
     EXPECT_EQ(client->size(), QSize(403, 323));
+    EXPECT_EQ(imageView->size(), canvasView->viewport()->size());
+    EXPECT_TRUE(canvasView->horizontalScrollBar()->isVisible());
+    EXPECT_TRUE(canvasView->verticalScrollBar()->isVisible());
     const QImage after = client->grab().toImage();
     EXPECT_EQ(after.size(), QSize(403, 323));
-    EXPECT_EQ(after.pixelColor(400, 100), QColor(10, 20, 30));
+    EXPECT_EQ(after.pixelColor(300, 100), QColor(10, 20, 30));
+    EXPECT_EQ(after.pixelColor(130, 318), QColor(128, 0, 0)) << "the strip, not the picture";
 }
 
 struct Placement {
@@ -97,7 +106,7 @@ struct Placement {
 TEST_F(StartupTest, EveryControlSitsAtItsPlaceInStackingOrder)
 {
     const std::vector<Placement> controls = {
-        {imageView, "Image1", QRect(0, 0, 320, 200)},
+        {canvasView, "ScrollBox1", QRect(0, 0, 403, 292)},
         {colourStrip, "Shape1", QRect(0, 292, 397, 29)},
         {gridSizeLabel, "Label1", QRect(8, 300, 52, 13)},
         {pencilTool, "SpeedButton1", QRect(252, 296, 25, 25)},
@@ -120,6 +129,9 @@ TEST_F(StartupTest, EveryControlSitsAtItsPlaceInStackingOrder)
         EXPECT_GT(index, previous);
         previous = index;
     }
+    // The picture in the view's top-left corner, as it was in the window's.
+    EXPECT_EQ(imageView->geometry(), QRect(0, 0, 320, 200));
+    EXPECT_EQ(imageView->mapTo(window->centralWidget(), QPoint(0, 0)), QPoint(0, 0));
 }
 
 TEST_F(StartupTest, LabelsAreBoldWhiteAndLetTheStripShowThrough)
