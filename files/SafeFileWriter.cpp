@@ -75,11 +75,14 @@ mode_t CheckTarget(const std::string& target)
     return info.st_mode & 07777;
 }
 
-// Writes every byte; returns 0, or the errno of the write that failed.
-int WriteFully(FileOps& ops, int fd, const char* data, std::size_t size)
+// Writes every byte through writeSome(data, size, done), which may take part of them
+// (done: the bytes written before); returns 0, or the errno of the write that failed.
+template <class WriteSome>
+int WriteEvery(const char* data, std::size_t size, WriteSome&& writeSome)
 {
+    std::uint64_t done = 0;
     while (size > 0) {
-        const ssize_t written = ops.write(fd, data, size);
+        const ssize_t written = writeSome(data, size, done);
         if (written < 0 && errno == EINTR)
             continue;
         if (written < 0)
@@ -89,26 +92,21 @@ int WriteFully(FileOps& ops, int fd, const char* data, std::size_t size)
             return ENOSPC;
         data += written;
         size -= static_cast<std::size_t>(written);
+        done += static_cast<std::uint64_t>(written);
     }
     return 0;
 }
 
-// pwrite's counterpart of WriteFully.
+int WriteFully(FileOps& ops, int fd, const char* data, std::size_t size)
+{
+    return WriteEvery(data, size, [&](const char* at, std::size_t n, std::uint64_t) { return ops.write(fd, at, n); });
+}
+
 int WriteFullyAt(FileOps& ops, int fd, const char* data, std::size_t size, std::uint64_t offset)
 {
-    while (size > 0) {
-        const ssize_t written = ops.pwrite(fd, data, size, static_cast<off_t>(offset));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written < 0)
-            return errno;
-        if (written == 0)
-            return ENOSPC;
-        data += written;
-        size -= static_cast<std::size_t>(written);
-        offset += static_cast<std::uint64_t>(written);
-    }
-    return 0;
+    return WriteEvery(data, size, [&](const char* at, std::size_t n, std::uint64_t done) {
+        return ops.pwrite(fd, at, n, static_cast<off_t>(offset + done));
+    });
 }
 
 } // namespace
