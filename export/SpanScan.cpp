@@ -9,8 +9,10 @@
 
 // GCC 12 takes the vectors its own AVX-512 intrinsics leave unset on purpose
 // (_mm512_undefined_epi32) for uninitialised variables once they are inlined here.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 
 namespace {
 
@@ -293,4 +295,6 @@ SpanScanResult ScanSpansWide(const SpanScanInput& input, SpanScanLevel level)
     return ScanSpansPortable(input);
 }
 
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
