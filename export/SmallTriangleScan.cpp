@@ -5,16 +5,7 @@
 
 #include "export/SpanScan.h"
 
-#if defined(__x86_64__)
-#include <immintrin.h>
-#endif
-
-// GCC 12 takes the vectors its own AVX-512 intrinsics leave unset on purpose
-// (_mm512_undefined_epi32) for uninitialised variables once they are inlined here.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
+#include "export/VectorIntrinsics.h"
 
 namespace {
 
@@ -116,6 +107,3 @@ bool ScanSmallTriangle(const HeightField& field, LatticePoint a, LatticePoint b,
 #endif
 }
 
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif

@@ -3,16 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#if defined(__x86_64__)
-#include <immintrin.h>
-#endif
-
-// GCC 12 takes the vectors its own AVX-512 intrinsics leave unset on purpose
-// (_mm512_undefined_epi32) for uninitialised variables once they are inlined here.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
+#include "export/VectorIntrinsics.h"
 
 namespace {
 
@@ -295,6 +286,3 @@ SpanScanResult ScanSpansWide(const SpanScanInput& input, SpanScanLevel level)
     return ScanSpansPortable(input);
 }
 
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
